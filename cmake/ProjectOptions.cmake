@@ -14,6 +14,13 @@ if(TSV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(TSV_FUZZ)
+  # Coverage feedback from every library the fuzz targets link, not just their own code.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Code that goes into the setup program (everything under src/) is built without
 # exceptions and RTTI: the program carries no C++ runtime beyond what it calls, and
 # nothing may throw across its modules. Tools and tests link these libraries freely.
