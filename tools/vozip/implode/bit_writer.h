@@ -3,41 +3,74 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vozip {
 
-class BitWriter {
- public:
-  explicit BitWriter(std::vector<uint8_t>* out) : out_(out) {}
+// The packing itself, over room reserved in advance. A local copy of it keeps its
+// state in registers while a loop of items runs.
+struct BitPacker {
+  uint8_t* out;
+  uint64_t pending;
+  unsigned pending_count;  // below 32 between calls
 
   // Appends the low `count` bits of `bits` (count <= 32; higher bits must be 0).
   void Put(uint32_t bits, unsigned count) {
-    pending_ |= uint64_t{bits} << pending_count_;
-    pending_count_ += count;
-    if (pending_count_ >= 32) {
-      const uint32_t word = static_cast<uint32_t>(pending_);
-      const uint8_t bytes[4] = {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
-                                static_cast<uint8_t>(word >> 16),
-                                static_cast<uint8_t>(word >> 24)};
-      out_->insert(out_->end(), bytes, bytes + 4);
-      pending_ >>= 32;
-      pending_count_ -= 32;
+    pending |= uint64_t{bits} << pending_count;
+    pending_count += count;
+    if (pending_count >= 32) {
+      const uint8_t word[4] = {static_cast<uint8_t>(pending), static_cast<uint8_t>(pending >> 8),
+                               static_cast<uint8_t>(pending >> 16),
+                               static_cast<uint8_t>(pending >> 24)};
+      std::memcpy(out, word, 4);
+      out += 4;
+      pending >>= 32;
+      pending_count -= 32;
     }
+  }
+};
+
+class BitWriter {
+ public:
+  // A packer with room for `bytes` more bytes (each Put of up to 32 bits stores at
+  // most 4); hand it back with Release.
+  BitPacker Reserve(size_t bytes) {
+    if (buffer_.size() < used_ + bytes + 8) buffer_.resize(2 * (used_ + bytes + 8));
+    return {buffer_.data() + used_, pending_, pending_count_};
+  }
+  void Release(const BitPacker& packer) {
+    used_ = static_cast<size_t>(packer.out - buffer_.data());
+    pending_ = packer.pending;
+    pending_count_ = packer.pending_count;
+  }
+
+  void PutByte(uint8_t byte) {
+    BitPacker packer = Reserve(1);
+    packer.Put(byte, 8);
+    Release(packer);
+    Flush();
   }
 
   // Writes out the last, partly filled byte; its unused high bits are 0.
   void Flush() {
+    Reserve(4);
     for (; pending_count_ > 0; pending_count_ -= pending_count_ < 8 ? pending_count_ : 8) {
-      out_->push_back(static_cast<uint8_t>(pending_));
+      buffer_[used_++] = static_cast<uint8_t>(pending_);
       pending_ >>= 8;
     }
   }
 
+  // The whole bytes written since the last Clear.
+  const uint8_t* data() const { return buffer_.data(); }
+  size_t size() const { return used_; }
+  void Clear() { used_ = 0; }
+
  private:
-  std::vector<uint8_t>* out_;
+  std::vector<uint8_t> buffer_;
+  size_t used_ = 0;
   uint64_t pending_ = 0;
-  unsigned pending_count_ = 0;  // below 32 between calls
+  unsigned pending_count_ = 0;
 };
 
 }  // namespace vozip

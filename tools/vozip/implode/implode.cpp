@@ -15,6 +15,7 @@
 #include "encoder.h"
 #include "explode/crc32.h"
 #include "explode/implode_format.h"
+#include "fast_parser.h"
 #include "hash_chain.h"
 #include "levels.h"
 #include "optimal_parser.h"
@@ -25,8 +26,10 @@ namespace vozip {
 namespace {
 
 // Positions parsed per step. The minimum-cost parse is exact within a block; its
-// items do not cross a block's end, which costs a few bits per block at most.
-constexpr uint32_t kBlockSize = 1u << 18;
+// items do not cross a block's end, which costs a few bits per block at most. The
+// fast parses only need a block to keep their buffers small.
+constexpr uint32_t kOptimalBlockSize = 1u << 18;
+constexpr uint32_t kChainBlockSize = 1u << 16;
 // The binary tree keeps two dictionaries' worth of slots (the hash chains one).
 constexpr uint32_t kSlotCountPerDict = 2;
 // A candidate stream of literals auto stays in memory up to this size.
@@ -41,12 +44,10 @@ unsigned DictBits(unsigned dict_size) {
 // One stream being written: its mode, its costs, and where its bytes go.
 struct Output {
   Output(uint8_t mode, unsigned dict_bits, size_t spill_memory)
-      : costs(MakeCostModel(mode, dict_bits)), writer(mode, dict_bits, &bytes),
-        spill(spill_memory) {}
+      : costs(MakeCostModel(mode, dict_bits)), writer(mode, dict_bits), spill(spill_memory) {}
 
   CostModel costs;
-  std::vector<uint8_t> bytes;  // encoded, not yet handed on
-  StreamWriter writer;
+  StreamWriter writer;  // holds the bytes encoded and not yet handed on
   SpillBuffer spill;  // literals auto only
   Items items;
 };
@@ -61,7 +62,8 @@ class Encoder {
         raw_costs_(MakeCostModel(implode::kRawLiterals, dict_bits_)),
         // After a slide pos_ lies below dictionary + slide unit; then come a block
         // and the lookahead, and the last copy may run 517 bytes past the block.
-        window_((1 + kSlotCountPerDict) * size_t{dict_size_} + kBlockSize +
+        block_size_(plan_.parser == Parser::kOptimal ? kOptimalBlockSize : kChainBlockSize),
+        window_((1 + kSlotCountPerDict) * size_t{dict_size_} + block_size_ +
                 2 * implode::kMaxCopy) {
     if (options.literals != LiteralMode::kCoded) {
       outputs_.push_back(std::make_unique<Output>(implode::kRawLiterals, dict_bits_, spill_memory));
@@ -72,7 +74,9 @@ class Encoder {
     }
     if (plan_.parser == Parser::kOptimal) {
       tree_.emplace(dict_size_);
-      optimal_.emplace(kBlockSize);
+      optimal_.emplace(block_size_);
+    } else if (plan_.parser == Parser::kFast) {
+      fast_.emplace(dict_size_);
     } else {
       chain_.emplace(dict_size_);
     }
@@ -80,6 +84,7 @@ class Encoder {
 
   ImplodeStatus Run(const ImplodeReader& read, const ImplodeWriter& write,
                     ImplodeSummary* summary) {
+    want_crc_ = summary != nullptr;  // only a summary reports it
     for (;;) {
       if (!Fill(read)) return ImplodeStatus::kReadFailed;
       if (pos_ == data_end_) break;  // Fill reads until the window is full or input ends
@@ -117,10 +122,11 @@ class Encoder {
       std::memmove(window_.data(), window_.data() + shift, data_end_ - shift);
       pos_ -= shift;
       data_end_ -= shift;
+      if (fast_) fast_->Rebase(shift);
       if (chain_) chain_->Rebase(shift);
       if (tree_) tree_->Rebase(shift);
     }
-    const size_t want = size_t{pos_} + kBlockSize + implode::kMaxCopy;
+    const size_t want = size_t{pos_} + block_size_ + implode::kMaxCopy;
     while (!input_ended_ && data_end_ < want) {
       size_t stored = 0;
       if (!read(window_.data() + data_end_, window_.size() - data_end_, &stored)) return false;
@@ -130,7 +136,7 @@ class Encoder {
         break;
       }
       const uint32_t count = static_cast<uint32_t>(stored);
-      crc_ = UpdateCrc32(window_.data() + data_end_, &count, &crc_);
+      if (want_crc_) crc_ = UpdateCrc32(window_.data() + data_end_, &count, &crc_);
       data_end_ += count;
       input_size_ += count;
     }
@@ -138,10 +144,17 @@ class Encoder {
   }
 
   void ParseBlock() {
-    ParseRange range{window_.data(), pos_, pos_ + kBlockSize, data_end_};
+    ParseRange range{window_.data(), pos_, pos_ + block_size_, data_end_};
     if (range.end > data_end_) range.end = data_end_;  // only where the input has ended
     uint32_t after = range.end;
     switch (plan_.parser) {
+      case Parser::kFast: {
+        Items& items = outputs_[0]->items;
+        items.clear();
+        after = fast_->Parse(range, &items);
+        for (size_t k = 1; k < outputs_.size(); ++k) outputs_[k]->items = items;
+        break;
+      }
       case Parser::kGreedy:
       case Parser::kLazy: {
         // The fast parses do not depend on the literal mode: they weigh short copies
@@ -176,13 +189,14 @@ class Encoder {
   ImplodeStatus HandOn(const ImplodeWriter& write) {
     for (size_t k = 0; k < outputs_.size(); ++k) {
       Output& output = *outputs_[k];
-      written_[k] += output.bytes.size();
+      const size_t size = output.writer.size();
+      written_[k] += size;
       if (auto_mode_) {
-        if (!output.spill.Append(&output.bytes)) return ImplodeStatus::kSpillFailed;
-      } else if (!output.bytes.empty()) {
-        if (!write(output.bytes.data(), output.bytes.size())) return ImplodeStatus::kWriteFailed;
-        output.bytes.clear();
+        if (!output.spill.Append(output.writer.data(), size)) return ImplodeStatus::kSpillFailed;
+      } else if (size > 0 && !write(output.writer.data(), size)) {
+        return ImplodeStatus::kWriteFailed;
       }
+      output.writer.ClearOutput();
     }
     return ImplodeStatus::kOk;
   }
@@ -195,14 +209,17 @@ class Encoder {
   const LevelPlan plan_;
   const bool auto_mode_;
   const CostModel raw_costs_;
+  const uint32_t block_size_;
   std::vector<uint8_t> window_;
   uint32_t pos_ = 0;       // next position to parse
   uint32_t data_end_ = 0;  // first position not yet read
   bool input_ended_ = false;
   uint64_t input_size_ = 0;
+  bool want_crc_ = false;
   uint32_t crc_ = kCrc32Preset;
   std::vector<std::unique_ptr<Output>> outputs_;  // raw first when both
   uint64_t written_[2] = {0, 0};
+  std::optional<FastParser> fast_;
   std::optional<HashChain> chain_;
   std::optional<BinaryTree> tree_;
   std::optional<OptimalParser> optimal_;

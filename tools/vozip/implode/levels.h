@@ -7,7 +7,7 @@
 
 namespace vozip {
 
-enum class Parser { kGreedy, kLazy, kOptimal };
+enum class Parser { kFast, kGreedy, kLazy, kOptimal };
 
 struct LevelPlan {
   Parser parser;

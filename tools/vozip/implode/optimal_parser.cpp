@@ -18,13 +18,26 @@ void OptimalParser::Parse(BinaryTree& tree, const ParseRange& range, const TreeE
     std::fill_n(nodes_[k].begin(), length + 1, Node{UINT32_MAX, {0, 0}});
     nodes_[k][0].cost = 0;
   }
+  uint32_t covered = 0;  // positions before this are inside a copy taken whole
   for (uint32_t at = 0; at < length; ++at) {
     const uint32_t pos = range.begin + at;
     const unsigned match_count = tree.FindAndInsert(range.data, pos, MaxCopyAt(range, pos),
                                                     effort.depth, matches_.data());
+    if (at < covered) continue;  // no edges leave from inside such a copy
+    const uint32_t room = length - at;
+    if (match_count > 0 && matches_[match_count - 1].length >= effort.nice && room >= 2) {
+      // A long copy is taken whole, without weighing every shorter length and every
+      // position it covers: a shortcut of the faster levels.
+      const Match longest = matches_[match_count - 1];
+      const uint32_t copy_length = std::min(longest.length, room);
+      for (unsigned k = 0; k < model_count; ++k) {
+        RelaxCopy(*costs[k], nodes_[k], at, copy_length, longest.distance);
+      }
+      covered = at + copy_length;
+      continue;
+    }
     for (unsigned k = 0; k < model_count; ++k) {
-      Relax(*costs[k], nodes_[k], at, range.data[pos], matches_.data(), match_count,
-            length - at);
+      Relax(*costs[k], nodes_[k], at, range.data[pos], matches_.data(), match_count, room);
     }
   }
   for (unsigned k = 0; k < model_count; ++k) Trace(nodes_[k], length, items[k]);
@@ -61,6 +74,15 @@ void OptimalParser::Relax(const CostModel& costs, std::vector<Node>& nodes, uint
         next[copy_length] = {cost, {static_cast<uint16_t>(copy_length), distance16}};
       }
     }
+  }
+}
+
+void OptimalParser::RelaxCopy(const CostModel& costs, std::vector<Node>& nodes, uint32_t at,
+                              uint32_t copy_length, uint32_t distance) {
+  const uint32_t cost = nodes[at].cost + costs.CopyCost(copy_length, distance);
+  Node& to = nodes[at + copy_length];
+  if (cost < to.cost) {
+    to = {cost, {static_cast<uint16_t>(copy_length), static_cast<uint16_t>(distance)}};
   }
 }
 

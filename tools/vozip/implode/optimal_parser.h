@@ -23,6 +23,9 @@ namespace vozip {
 
 struct TreeEffort {
   unsigned depth;  // tree nodes examined per position
+  // A copy at least this long is taken whole, with no other edge from its start or
+  // from inside it; above 518, never (the parse is then exact).
+  unsigned nice;
 };
 
 class OptimalParser {
@@ -47,6 +50,8 @@ class OptimalParser {
 
   void Relax(const CostModel& costs, std::vector<Node>& nodes, uint32_t at, uint8_t byte,
              const Match* matches, unsigned match_count, uint32_t room) const;
+  static void RelaxCopy(const CostModel& costs, std::vector<Node>& nodes, uint32_t at,
+                        uint32_t copy_length, uint32_t distance);
   static void Trace(const std::vector<Node>& nodes, uint32_t length, Items* items);
 
   std::vector<Node> nodes_[kMaxModels];

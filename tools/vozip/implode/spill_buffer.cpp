@@ -28,11 +28,10 @@ std::FILE* OpenTemporaryFile() {
 
 }  // namespace
 
-bool SpillBuffer::Append(std::vector<uint8_t>* data) {
-  size_ += data->size();
-  if (!file_ && memory_.size() + data->size() <= memory_limit_) {
-    memory_.insert(memory_.end(), data->begin(), data->end());
-    data->clear();
+bool SpillBuffer::Append(const uint8_t* data, size_t size) {
+  size_ += size;
+  if (!file_ && memory_.size() + size <= memory_limit_) {
+    memory_.insert(memory_.end(), data, data + size);
     return true;
   }
   if (!file_) {
@@ -43,9 +42,7 @@ bool SpillBuffer::Append(std::vector<uint8_t>* data) {
     }
     memory_ = std::vector<uint8_t>();
   }
-  const bool written = std::fwrite(data->data(), 1, data->size(), file_.get()) == data->size();
-  data->clear();
-  return written;
+  return std::fwrite(data, 1, size, file_.get()) == size;
 }
 
 bool SpillBuffer::CopyTo(const ImplodeWriter& write, bool* write_failed) {

@@ -16,18 +16,15 @@ class SpillBuffer {
   // `memory_limit` bytes stay in memory; SIZE_MAX never spills.
   explicit SpillBuffer(size_t memory_limit) : memory_limit_(memory_limit) {}
 
-  // Takes the bytes of `data` (and clears it). False when the temporary file could
-  // not be created or written.
-  bool Append(std::vector<uint8_t>* data);
+  // Appends `size` bytes. False when the temporary file could not be created or
+  // written.
+  bool Append(const uint8_t* data, size_t size);
 
   uint64_t size() const { return size_; }
 
   // Hands everything held to `write`, in order. False when reading the temporary
   // file back fails; *write_failed tells a refusal of `write` apart.
   bool CopyTo(const ImplodeWriter& write, bool* write_failed);
-
-  // Gives up the bytes held in memory; only for a buffer that never spilled.
-  std::vector<uint8_t> TakeMemory() { return std::move(memory_); }
 
  private:
   struct FileCloser {

@@ -1,18 +1,19 @@
 // Turns parsed items into the bytes of a stream in one literal mode.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "bit_writer.h"
+#include "explode/implode_format.h"
 #include "parse.h"
 
 namespace vozip {
 
 class StreamWriter {
  public:
-  // Writes the two header bytes into `out`; everything after is appended to it.
-  StreamWriter(uint8_t literal_mode, unsigned dict_bits, std::vector<uint8_t>* out);
+  // Starts the stream with its two header bytes.
+  StreamWriter(uint8_t literal_mode, unsigned dict_bits);
 
   // Encodes items covering the input from `pos` on; `data` holds the literals.
   void WriteItems(const Items& items, const uint8_t* data, uint32_t pos);
@@ -20,13 +21,23 @@ class StreamWriter {
   // Appends the end-of-stream marker and the last partial byte.
   void Finish();
 
- private:
-  void PutLiteral(uint8_t byte);
-  void PutCopy(unsigned length, unsigned distance);
+  // The bytes completed since the last ClearOutput.
+  const uint8_t* data() const { return bits_.data(); }
+  size_t size() const { return bits_.size(); }
+  void ClearOutput() { bits_.Clear(); }
 
-  uint8_t literal_mode_;
-  unsigned dict_bits_;
+ private:
+  // An item's bits as they are sent, first bit in bit 0.
+  struct Code {
+    uint32_t bits;
+    uint32_t count;
+  };
+
   BitWriter bits_;
+  std::array<Code, 256> literal_;                     // flag and byte
+  std::array<Code, implode::kMaxCopy + 1> length_;    // flag, length code, extra bits
+  std::array<Code, implode::kMaxShortCopyDistance + 1> short_distance_;  // length-2 copies
+  std::array<Code, (64u << implode::kMaxDictBits) + 1> long_distance_;
 };
 
 }  // namespace vozip
