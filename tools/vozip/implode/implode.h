@@ -7,11 +7,14 @@
 // so the compressor's only freedom is the parse: which copies to use where.
 //
 // Levels 1 (fastest) to 9 (smallest):
-//   1-3  greedy parse over hash chains of growing depth,
+//   1    greedy parse, one remembered position per hash of 3 bytes,
+//   2-3  greedy parse over hash chains,
 //   4-6  lazy parse (one position of lookahead) over deeper hash chains,
 //   7-8  minimum-cost parse over a binary-tree match finder with a search limit,
+//        taking long copies whole,
 //   9    minimum-cost parse over every match in the dictionary: for the format's
-//        fixed code costs the stream is the shortest any parse can give.
+//        fixed code costs the stream is the shortest any parse can give (exact
+//        within blocks of 1 MiB: no copy crosses a block's end).
 //
 // Literals `kAuto` writes both modes and keeps the smaller stream (raw on a tie).
 #pragma once
