@@ -43,7 +43,7 @@ struct Output {
   CostModel costs;
   StreamWriter writer;  // holds the bytes encoded and not yet handed on
   SpillBuffer spill;  // literals auto only
-  Items items;
+  Items items;        // the block's parse for this mode (the first output's if shared)
 };
 
 class Encoder {
@@ -54,9 +54,9 @@ class Encoder {
         plan_(PlanForLevel(options.level, options.dict_size)),
         auto_mode_(options.literals == LiteralMode::kAuto),
         raw_costs_(MakeCostModel(implode::kRawLiterals, dict_bits_)),
+        block_size_(plan_.parser == Parser::kOptimal ? limits.optimal_block : limits.chain_block),
         // After a slide pos_ lies below dictionary + slide unit; then come a block
         // and the lookahead, and the last copy may run 517 bytes past the block.
-        block_size_(plan_.parser == Parser::kOptimal ? limits.optimal_block : limits.chain_block),
         window_size_((1 + kSlotCountPerDict) * size_t{dict_size_} + block_size_ +
                      2 * implode::kMaxCopy),
         // Uninitialised: only what the input fills is ever read.
@@ -91,10 +91,10 @@ class Encoder {
     for (auto& output : outputs_) output->writer.Finish();
     if (const ImplodeStatus status = HandOn(write); status != ImplodeStatus::kOk) return status;
 
-    const Output& chosen = *outputs_[Chosen()];
+    Output& chosen = *outputs_[Chosen()];
     if (auto_mode_) {
       bool write_failed = false;
-      if (!outputs_[Chosen()]->spill.CopyTo(write, &write_failed)) {
+      if (!chosen.spill.CopyTo(write, &write_failed)) {
         return write_failed ? ImplodeStatus::kWriteFailed : ImplodeStatus::kSpillFailed;
       }
     }
@@ -144,40 +144,40 @@ class Encoder {
     ParseRange range{window_.get(), pos_, pos_ + block_size_, data_end_};
     if (range.end > data_end_) range.end = data_end_;  // only where the input has ended
     uint32_t after = range.end;
+    // The parses other than the minimum-cost one do not depend on the literal mode:
+    // they weigh short copies against raw literals whatever the mode. So one parse
+    // serves both streams of literals auto, which then is exactly the smaller of the
+    // two streams the modes give alone (a coded-aware choice would gain about 0.1
+    // to 1% in coded mode).
+    Items& shared = outputs_[0]->items;
+    const Items* items_of[OptimalParser::kMaxModels] = {&shared, &shared};
+    shared.clear();
     switch (plan_.parser) {
-      case Parser::kFast: {
-        Items& items = outputs_[0]->items;
-        items.clear();
-        after = fast_->Parse(range, &items);
-        for (size_t k = 1; k < outputs_.size(); ++k) outputs_[k]->items = items;
+      case Parser::kFast:
+        after = fast_->Parse(range, &shared);
         break;
-      }
       case Parser::kGreedy:
-      case Parser::kLazy: {
-        // The fast parses do not depend on the literal mode: they weigh short copies
-        // against raw literals whatever the mode. So one parse serves both streams
-        // of literals auto, which then is exactly the smaller of the two streams the
-        // modes give alone (a coded-aware choice would gain about 0.1 to 1%).
-        Items& items = outputs_[0]->items;
-        items.clear();
-        const auto parse = plan_.parser == Parser::kGreedy ? ParseGreedy : ParseLazy;
-        after = parse(*chain_, range, plan_.chain, raw_costs_, &items);
-        for (size_t k = 1; k < outputs_.size(); ++k) outputs_[k]->items = items;
+        after = ParseGreedy(*chain_, range, plan_.chain, raw_costs_, &shared);
         break;
-      }
+      case Parser::kLazy:
+        after = ParseLazy(*chain_, range, plan_.chain, raw_costs_, &shared);
+        break;
       case Parser::kOptimal: {
         const CostModel* costs[OptimalParser::kMaxModels];
         Items* items[OptimalParser::kMaxModels];
         for (size_t k = 0; k < outputs_.size(); ++k) {
           costs[k] = &outputs_[k]->costs;
           items[k] = &outputs_[k]->items;
+          items_of[k] = items[k];
         }
         optimal_->Parse(*tree_, range, plan_.tree, costs, items,
                         static_cast<unsigned>(outputs_.size()));
         break;
       }
     }
-    for (auto& output : outputs_) output->writer.WriteItems(output->items, window_.get(), pos_);
+    for (size_t k = 0; k < outputs_.size(); ++k) {
+      outputs_[k]->writer.WriteItems(*items_of[k], window_.get(), pos_);
+    }
     pos_ = after;
   }
 
