@@ -16,7 +16,7 @@ struct EncoderLimits {
   // memory grows with the block, 8 bytes per position and literal mode.
   uint32_t optimal_block = 1u << 20;
   // The other parses only need a block to keep their buffers small.
-  uint32_t chain_block = 1u << 16;
+  uint32_t chain_block = 1u << 18;
   size_t spill_memory = size_t{16} << 20;
 };
 

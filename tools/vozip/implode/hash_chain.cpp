@@ -1,5 +1,7 @@
 #include "hash_chain.h"
 
+#include <cstddef>
+
 #include "explode/implode_format.h"
 #include "match_length.h"
 
@@ -11,7 +13,7 @@ HashChain::HashChain(unsigned dict_size)
       head_(size_t{1} << kHashBits, kNoPosition),
       prev_(dict_size, kNoPosition),
       last3_(size_t{1} << kHashBits, kNoPosition),
-      pair_(size_t{1} << 16, kNoPosition) {}
+      pair_(size_t{1} << 16, 0) {}
 
 Match HashChain::Find(const uint8_t* data, uint32_t pos, uint32_t max_copy, unsigned depth,
                       unsigned nice) const {
@@ -48,16 +50,19 @@ Match HashChain::Find(const uint8_t* data, uint32_t pos, uint32_t max_copy, unsi
     }
   }
   if (max_copy >= 2) {
-    const uint32_t candidate = pair_[Pair(here)];
-    if (candidate < pos && pos - candidate <= implode::kMaxShortCopyDistance) {
-      return {2, pos - candidate};
+    // Low bits equal to pos's own mean 256 back.
+    const uint32_t distance = ((pos - pair_[Pair(here)] - 1) & 0xFF) + 1;
+    if (distance <= pos && here[-static_cast<ptrdiff_t>(distance)] == here[0] &&
+        here[1 - static_cast<ptrdiff_t>(distance)] == here[1]) {
+      return {2, distance};
     }
   }
   return {};
 }
 
 void HashChain::Rebase(uint32_t shift) {
-  for (auto* table : {&head_, &prev_, &last3_, &pair_}) {
+  // The pair table keeps low bits only, which a shift by a multiple of 256 leaves.
+  for (auto* table : {&head_, &prev_, &last3_}) {
     for (uint32_t& pos : *table) pos = RebasePosition(pos, shift);
   }
 }

@@ -28,7 +28,7 @@ class HashChain {
       head_[hash] = pos;
     }
     if (max_copy >= 3) last3_[Hash3(data + pos)] = pos;
-    if (max_copy >= 2) pair_[Pair(data + pos)] = pos;
+    if (max_copy >= 2) pair_[Pair(data + pos)] = static_cast<uint8_t>(pos);
   }
 
   // Longest copy for `pos` among `depth` chain entries (stopping early at `nice`
@@ -41,7 +41,9 @@ class HashChain {
   void Rebase(uint32_t shift);
 
  private:
-  static constexpr unsigned kHashBits = 15;
+  // The dictionary holds 4096 positions at most: 16384 buckets keep collisions rare
+  // and the tables small enough to stay in the processor's second-level cache.
+  static constexpr unsigned kHashBits = 14;
 
   static uint32_t Hash4(const uint8_t* p) {
     const uint32_t v = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
@@ -59,7 +61,11 @@ class HashChain {
   std::vector<uint32_t> head_;   // hash of 4 bytes -> newest position
   std::vector<uint32_t> prev_;   // position mod dictionary size -> next older, same hash
   std::vector<uint32_t> last3_;  // hash of 3 bytes -> newest position
-  std::vector<uint32_t> pair_;   // 2-byte value -> newest position
+  // 2-byte value -> low 8 bits of its newest position. A length-2 copy reaches 256
+  // bytes back, and every position is recorded: if the newest occurrence lies
+  // within reach, the low bits name it; if not, none does, and the bytes at the
+  // position they name differ.
+  std::vector<uint8_t> pair_;
 };
 
 }  // namespace vozip
