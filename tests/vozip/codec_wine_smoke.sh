@@ -3,7 +3,7 @@
 # itself, full of CR, LF and ^Z bytes that a text-mode file would mangle) and an
 # empty file back byte for byte, and crc32 prints the running value.
 #
-#   wine_smoke.sh RUNNER VOZIP_EXE WORK_DIR
+#   codec_wine_smoke.sh RUNNER VOZIP_EXE WORK_DIR
 set -euo pipefail
 run=$1 vozip=$2 work=$3
 rm -rf "$work"
@@ -26,4 +26,4 @@ cmp empty empty.out
 
 crc=$("$run" "$vozip" crc32 abc | tr -d '\r')
 [ "$crc" = "CADBBE3D  abc" ] || { echo "crc32 printed '$crc'" >&2; exit 1; }
-echo "wine smoke: ok"
+echo "codec wine smoke: ok"
