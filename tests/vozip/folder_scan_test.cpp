@@ -139,7 +139,7 @@ TEST(FolderScan, SizesTimesAndReadOnlyFilesAreRecorded) {
   EXPECT_EQ(result.items[0].stored_name, "data.bin");
   EXPECT_EQ(result.items[0].size, 1000u);
   EXPECT_FALSE(result.items[0].read_only);
-  EXPECT_EQ(result.items[0].source_path, file.u8string());
+  EXPECT_EQ(fs::u8path(result.items[0].source_path), file);
   EXPECT_EQ(result.items[1].stored_name, "locked.txt");
   EXPECT_TRUE(result.items[1].read_only);
 }
