@@ -5,10 +5,12 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/archive_entry.h"
 #include "explode/crc32.h"
 #include "explode/explode.h"
 #include "payload/cp1252.h"
 #include "payload/host_fs.h"
+#include "platform/text.h"
 
 namespace vozip {
 namespace {
@@ -64,8 +66,8 @@ class BodyReader {
       std::memcpy(out + done, buffer_.get() + next_, n);
       next_ += n;
       done += n;
+      position_ += n;  // before the next Fill, which reads no further than the body
     }
-    position_ += done;
     return done;
   }
 
@@ -232,20 +234,23 @@ bool FindPayloadMarker(std::FILE* file, bool* found, uint64_t* marker_offset, st
 }
 
 std::string UnsafeNameProblem(const std::string& name) {
+  // The extractor's own rule decides; the rest only explains it.
+  if (IsSafeEntryName(Text(name.data(), name.size()))) return std::string();
   if (name.empty()) return "the name is empty";
   if (name[0] == '\\' || name[0] == '/') return "the name starts at the root of a drive";
+  if (name.find('\0') != std::string::npos) return "the name holds a zero byte";
   if (name.find(':') != std::string::npos) return "the name holds a drive letter or colon";
-  size_t start = 0;
-  for (;;) {
-    const size_t end = name.find_first_of("\\/", start);
-    if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") ==
-        0) {
-      return "the name climbs out of the destination with '..'";
+  // Windows trims trailing dots and spaces, so "..", ". ." and "..." all climb.
+  for (size_t start = 0; start <= name.size();) {
+    const size_t end = std::min(name.find_first_of("\\/", start), name.size());
+    const std::string part = name.substr(start, end - start);
+    if (!part.empty() && part.find_first_not_of(". ") == std::string::npos) {
+      return "the name has a part made only of dots and spaces ('" + part +
+             "'), which would leave the destination";
     }
-    if (end == std::string::npos) break;
     start = end + 1;
   }
-  return std::string();
+  return "the setup's extractor refuses the name";
 }
 
 InspectReport InspectArchive(const std::string& path, const InspectOptions& options) {

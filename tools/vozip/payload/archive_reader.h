@@ -65,8 +65,9 @@ struct InspectReport {
 InspectReport InspectArchive(const std::string& path, const InspectOptions& options);
 
 // Why the setup's extractor would refuse this name; empty when it writes it. A name
-// must stay inside the destination folder: not empty, no leading "\" or "/", no
-// drive letter or other colon, no ".." between separators.
+// must stay inside the destination folder: not empty, no zero byte, no leading "\"
+// or "/", no drive letter or other colon, no part made only of dots and spaces
+// (Windows trims those, so "..", "..." and ". ." all mean the parent folder).
 std::string UnsafeNameProblem(const std::string& name);
 
 }  // namespace vozip

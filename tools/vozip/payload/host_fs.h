@@ -57,6 +57,7 @@ bool FileSize(std::FILE* file, uint64_t* size);
 
 bool RenameReplacing(const std::string& from, const std::string& to, std::string* error);
 bool RemoveFile(const std::string& path);
+bool RemoveFolder(const std::string& path);  // an empty one
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool MakeFolders(const std::string& path, std::string* error);
 

@@ -124,6 +124,8 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
+bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
+
 bool MakeFolders(const std::string& path, std::string* error) {
   for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
     const std::string prefix = path.substr(0, end);

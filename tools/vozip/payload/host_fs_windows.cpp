@@ -235,6 +235,8 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
 
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
+
 bool MakeFolders(const std::string& path, std::string* error) {
   const std::wstring wide = Widen(path);
   for (size_t end = wide.find_first_of(L"\\/", 1);; end = wide.find_first_of(L"\\/", end + 1)) {
