@@ -162,7 +162,9 @@ TEST(VozipCli, PackedFolderRoundTripsThroughListTestAndExtract) {
   EXPECT_EQ(test.status, 0) << Describe(test);
   EXPECT_NE(test.out.find("app.voz: OK, 6 files, "), std::string::npos) << test.out;
 
-  const Outcome extract = Vozip(tree, {"extract", "app.voz", "-d", "out"});
+  // Absolute paths as well as relative ones.
+  const Outcome extract =
+      Vozip(tree, {"extract", (tree / "app.voz").string(), "-d", (tree / "out").string()});
   ASSERT_EQ(extract.status, 0) << Describe(extract);
   ExpectSameFiles(tree / "payload", tree / "out");
   EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
@@ -301,7 +303,8 @@ TEST(VozipCli, BuildPutsStubMarkerAndArchiveTogether) {
                           std::to_string(kStub.size() + kMarker.size())),
             std::string::npos)
       << list.out;
-  const Outcome extract = Vozip(tree, {"extract", "a.exe", "-d", "out"});
+  const Outcome extract =
+      Vozip(tree, {"extract", (tree / "a.exe").string(), "-d", (tree / "out").string()});
   ASSERT_EQ(extract.status, 0) << Describe(extract);
   ExpectSameFiles(tree / "payload", tree / "out");
   EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
