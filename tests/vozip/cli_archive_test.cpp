@@ -136,8 +136,10 @@ TEST(VozipCli, PackedFolderRoundTripsThroughListTestAndExtract) {
   tree.Write("payload/data/big.bin", Repeated(Noise(3000, 7), 9u << 20));
   SetMtime(tree / "payload/data/big.bin", kMay2024);
 
-  const Outcome pack = Vozip(tree, {"pack", "payload", "-o", "app.voz", "-1", "--attrib", "bin/*.exe=+H"});
+  const Outcome pack = Vozip(tree, {"pack", "payload", "-o", "app.voz", "-1", "--attrib",
+                                    "bin/*.exe=+H", "--attrib", "*.dll=+S"});
   ASSERT_EQ(pack.status, 0) << Describe(pack);
+  EXPECT_EQ(pack.err, "vozip pack: warning: --attrib *.dll=+S matched no file\n");
   EXPECT_NE(pack.out.find("app.voz: 6 files, "), std::string::npos) << pack.out;
   for (const auto& entry : fs::directory_iterator(tree.root())) {
     const std::string name = entry.path().filename().string();
@@ -534,6 +536,7 @@ TEST(VozipCli, HelpAndUsageErrors) {
       {"extract", "a.voz", "-d"},
       {"extract", "a.voz", "--unknown"},
       {"list", "a.voz", "--key"},
+      {"test", "a.voz", "--key", std::string(65536, 'k')},
   };
   for (const auto& args : usage_errors) {
     const Outcome run = Vozip(tree, args);

@@ -47,6 +47,7 @@ int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_fold
     bool missing = false;
     if (TakeOptionValue(argc, argv, &i, "--key", &value, &missing)) {
       if (missing) return UsageError(command, "--key needs a value");
+      if (value.size() > 65535) return UsageError(command, "--key is longer than 65,535 characters");
       args->has_key = true;
       args->key = value;
     } else if (takes_folder && (TakeOptionValue(argc, argv, &i, "-d", &value, &missing) ||
