@@ -10,8 +10,8 @@
 
 #include "archive/larchive.h"
 #include "archive/payload_locator.h"
-#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/progress_bar.h"
 #include "payload/archive_reader.h"
 #include "payload/attributes.h"
@@ -23,6 +23,8 @@
 namespace {
 
 using namespace vozip;
+using vozip_cli::ArgScanner;
+using vozip_cli::UsageError;
 
 const char kFileHelp[] =
     "FILE is a setup file (the setup program, the marker \"<VOZIP FILE BEGINS HERE>\"\n"
@@ -39,44 +41,48 @@ struct InspectArgs {
   std::string key;
 };
 
-// Parses FILE [--key K] and, for extract, [-d DIR]. Returns 0 or the usage exit.
-int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_folder,
-                     InspectArgs* args) {
-  for (int i = 0; i < argc; ++i) {
+// Parses FILE [--key K] and, for extract, [-d DIR]. Returns -1 to go on, else the
+// exit status (0 after --help, the usage error's otherwise).
+int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_folder, int (*help)(),
+                     InspectArgs* parsed) {
+  ArgScanner args(argc, argv);
+  while (args.Next()) {
     std::string value;
-    bool missing = false;
-    if (TakeOptionValue(argc, argv, &i, "--key", &value, &missing)) {
-      if (missing) return UsageError(command, "--key needs a value");
-      if (value.size() > 65535) return UsageError(command, "--key is longer than 65,535 characters");
-      args->has_key = true;
-      args->key = value;
-    } else if (takes_folder && (TakeOptionValue(argc, argv, &i, "-d", &value, &missing) ||
-                                TakeOptionValue(argc, argv, &i, "--dir", &value, &missing))) {
-      if (missing) return UsageError(command, "-d needs a folder");
-      args->folder = host::PathFromArgument(value.c_str());
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError(command, std::string("unknown option ") + argv[i]);
-    } else if (args->file.empty()) {
-      args->file = host::PathFromArgument(argv[i]);
+    if (args.IsHelp()) return help();
+    if (args.IsOperand()) {
+      if (!parsed->file.empty()) {
+        return UsageError(command, "more than one file given: " + args.Current());
+      }
+      parsed->file = host::PathFromArgument(args.Current().c_str());
+    } else if (args.IsLong("key")) {
+      if (!args.TakeValue(&value)) return UsageError(command, "--key needs a value");
+      if (value.size() > 65535) {
+        return UsageError(command, "--key is longer than 65,535 characters");
+      }
+      parsed->has_key = true;
+      parsed->key = value;
+    } else if (takes_folder && (args.Current() == "-d" || args.IsLong("dir"))) {
+      if (!args.TakeValue(&value)) return UsageError(command, "-d needs a folder");
+      parsed->folder = host::PathFromArgument(value.c_str());
     } else {
-      return UsageError(command, std::string("more than one file given: ") + argv[i]);
+      return UsageError(command, "unknown option " + args.Current());
     }
   }
-  if (args->file.empty()) return UsageError(command, "no file given");
-  return 0;
+  if (parsed->file.empty()) return UsageError(command, "no file given");
+  return -1;
 }
 
 // A failed check ends with the extractor's result negated: 1, 3, 5 or 6.
 int FailWith(const char* command, int result, const std::string& problem) {
-  PrintError(command, problem);
+  vozip_cli::Fail(command, problem);
   return -result;
 }
 
 std::string Ratio(uint64_t packed, uint64_t size) {
   if (size == 0) return "    -";
   char text[16];
-  std::snprintf(text, sizeof text, "%4.0f%%", 100.0 * static_cast<double>(packed) /
-                                               static_cast<double>(size));
+  std::snprintf(text, sizeof text, "%4.0f%%",
+                100.0 * static_cast<double>(packed) / static_cast<double>(size));
   return text;
 }
 
@@ -200,16 +206,18 @@ std::string ExtractProblem(int32_t result, const std::string& entry) {
     case kExtractArchiveUnavailable:
       return "the archive cannot be opened for reading and writing";
     case kExtractOutputUnavailable:
-      return name + "the output file cannot be created (folder not writable, file in use, or "
-                    "path too long)";
+      return name +
+             "the output file cannot be created (folder not writable, file in use, or "
+             "path too long)";
     case kExtractIoFailed:
       return name + "a read or write failed while the file was decompressed (disk full?)";
     case kExtractChecksumMismatch:
       return "the archive's checksum does not match: it is damaged, not a setup file or "
              "archive, a setup file without its marker, or scrambled with a key (see --key)";
     case kExtractEntryInvalid:
-      return name + "the entry failed its checks (its stream, size or CRC does not match its "
-                    "header, or its name leaves the destination); run 'vozip test' for details";
+      return name +
+             "the entry failed its checks (its stream, size or CRC does not match its "
+             "header, or its name leaves the destination); run 'vozip test' for details";
     default:
       return "the extractor failed with result " + std::to_string(result);
   }
@@ -259,9 +267,10 @@ int32_t ExtractSetupFile(const std::string& file, const std::string& file_ansi,
     *problem = check.problem;
     return check.result;
   }
-  *problem = "the archive checks out, so the failure lay in writing to the destination: the "
-             "temporary copy or an output file could not be created or written (folder not "
-             "writable, disk full, file in use, or path too long)";
+  *problem =
+      "the archive checks out, so the failure lay in writing to the destination: the "
+      "temporary copy or an output file could not be created or written (folder not "
+      "writable, disk full, file in use, or path too long)";
   return kExtractOutputUnavailable;
 }
 
@@ -275,8 +284,7 @@ std::string EntryName(const std::string& path, const std::string& folder) {
   return name;
 }
 
-bool CopyFile(const std::string& from, const std::string& to, std::string* error,
-              int* result) {
+bool CopyFile(const std::string& from, const std::string& to, std::string* error, int* result) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(host::OpenFile(from, "rb"), std::fclose);
   if (in == nullptr) {
     *error = from + ": cannot open: " + std::strerror(errno);
@@ -312,9 +320,9 @@ bool CopyFile(const std::string& from, const std::string& to, std::string* error
 
 int CmdList(int argc, char** argv) {
   const char* const command = "list";
-  if (WantsHelp(argc, argv)) return ListHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, false, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, false, &ListHelp, &args);
+  if (status >= 0) return status;
   InspectOptions options;
   options.key = args.key;
   const InspectReport report = InspectArchive(args.file, options);
@@ -327,9 +335,9 @@ int CmdList(int argc, char** argv) {
 
 int CmdTest(int argc, char** argv) {
   const char* const command = "test";
-  if (WantsHelp(argc, argv)) return TestHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, false, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, false, &TestHelp, &args);
+  if (status >= 0) return status;
   InspectOptions options;
   options.key = args.key;
   options.decode = true;
@@ -349,9 +357,9 @@ int CmdTest(int argc, char** argv) {
 
 int CmdExtract(int argc, char** argv) {
   const char* const command = "extract";
-  if (WantsHelp(argc, argv)) return ExtractHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, true, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, true, &ExtractHelp, &args);
+  if (status >= 0) return status;
   if (args.folder.empty()) args.folder = ".";
 
   // The extractor's progress reports name the entries of an archive. The locator's
@@ -420,7 +428,8 @@ int CmdExtract(int argc, char** argv) {
   for (const ArchiveEntry& entry : listing.entries) names.push_back(entry.name);
   for (const std::string& path : g_entries) names.push_back(EntryName(path, folder_ansi));
   if (!RenameExtractedToUtf8(args.folder, names, &error)) {
-    PrintWarning(command, "cannot give a file its UTF-8 name: " + error);
+    std::fprintf(stderr, "vozip %s: warning: cannot give a file its UTF-8 name: %s\n", command,
+                 error.c_str());
   }
   if (result != kExtractOk) {
     if (problem.empty()) {
