@@ -510,6 +510,15 @@ TEST(VozipCli, ExtractReplacesReadOnlyFilesInTheDestination) {
   EXPECT_TRUE(OwnerMayWrite(tree / "out/readme.txt"));
   EXPECT_FALSE(OwnerMayWrite(tree / "out/locked.ini"));
   EXPECT_EQ(ReadAll(tree / "out/unrelated.txt"), "stays");
+
+  // Again over the first extraction: the folder "caf\xE9" the extractor writes is
+  // merged into the "caf\xC3\xA9" of the first run, not left beside it.
+  tree.Write("out/docs/caf\xC3\xA9/mine.txt", "kept");
+  const Outcome again = Vozip(tree, {"extract", "app.voz", "-d", "out"});
+  ASSERT_EQ(again.status, 0) << Describe(again);
+  EXPECT_EQ(ReadAll(tree / "out/docs/caf\xC3\xA9/notes.txt"), "Sur la table.\r\n");
+  EXPECT_EQ(ReadAll(tree / "out/docs/caf\xC3\xA9/mine.txt"), "kept");
+  EXPECT_EQ(std::distance(fs::directory_iterator(tree / "out/docs"), fs::directory_iterator()), 1);
 }
 
 TEST(VozipCli, ProgressBarOnlyWhenStderrIsATerminal) {
