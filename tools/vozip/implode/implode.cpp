@@ -175,8 +175,13 @@ class Encoder {
         break;
       }
     }
-    for (size_t k = 0; k < outputs_.size(); ++k) {
-      outputs_[k]->writer.WriteItems(*items_of[k], window_.get(), pos_);
+    if (outputs_.size() == 2 && items_of[0] == items_of[1]) {
+      StreamWriter::WriteItemsTwice(shared, window_.get(), pos_, outputs_[0]->writer,
+                                    outputs_[1]->writer);
+    } else {
+      for (size_t k = 0; k < outputs_.size(); ++k) {
+        outputs_[k]->writer.WriteItems(*items_of[k], window_.get(), pos_);
+      }
     }
     pos_ = after;
   }
