@@ -521,6 +521,43 @@ TEST(VozipCli, ExtractReplacesReadOnlyFilesInTheDestination) {
   EXPECT_EQ(std::distance(fs::directory_iterator(tree / "out/docs"), fs::directory_iterator()), 1);
 }
 
+TEST(VozipCli, ExtractReportsOutputThatCannotBeCreated) {
+  TempTree tree;
+  MakePayload(tree);
+  WriteBytes(tree / "stub.exe", kStub);
+  ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "app.voz"}).status, 0);
+  ASSERT_EQ(Vozip(tree, {"build", "--stub", "stub.exe", "--archive", "app.voz", "-o", "setup.exe"})
+                .status,
+            0);
+  // Something in the way of an entry's file: a file where its folder belongs (the
+  // first entry, bin\Tesivo.exe), a folder where the file belongs (a later one). The
+  // extractor cannot create the file (-2). Through the locator, which answers only
+  // true or false, the archive checks out, so the failure is put on the writing side.
+  struct Case {
+    const char* file;
+    const char* obstacle;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"app.voz", "out/bin", "bin\\Tesivo.exe: the output file cannot be created"},
+      {"app.voz", "out/locked.ini/x", "locked.ini: the output file cannot be created"},
+      {"setup.exe", "out/bin", "the failure lay in writing to the destination"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.obstacle);
+    fs::remove_all(tree / "out");
+    tree.Write(c.obstacle, "in the way");
+    const Outcome extract = Vozip(tree, {"extract", c.file, "-d", "out"});
+    EXPECT_EQ(extract.status, 2) << Describe(extract);
+    EXPECT_NE(extract.err.find(c.message), std::string::npos) << extract.err;
+    EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
+  }
+  tree.Write("blocked", "a file where the destination should be");
+  const Outcome blocked = Vozip(tree, {"extract", "app.voz", "-d", "blocked/out"});
+  EXPECT_EQ(blocked.status, 2) << Describe(blocked);
+  EXPECT_NE(blocked.err.find("cannot create the folder"), std::string::npos) << blocked.err;
+}
+
 TEST(VozipCli, ProgressBarOnlyWhenStderrIsATerminal) {
   TempTree tree;
   tree.Write("payload/big.bin", Noise(2u << 20, 3));

@@ -284,6 +284,19 @@ std::string EntryName(const std::string& path, const std::string& folder) {
   return name;
 }
 
+// The stored name of the entry an archive's extraction failed on. The extractor
+// reports each entry before decoding it, but after creating its file: an entry
+// that fails with -3 or -6 is the last one reported, one that fails with -2 the
+// next, whose name the archive itself gives.
+std::string FailedEntry(const InspectArgs& args, int32_t result, const std::string& folder) {
+  if (result != kExtractOutputUnavailable) return EntryName(g_current_entry, folder);
+  InspectOptions options;
+  options.key = args.key;
+  const InspectReport listing = InspectArchive(args.file, options);
+  const size_t next = g_entries.size();
+  return next < listing.entries.size() ? listing.entries[next].name : std::string();
+}
+
 bool CopyFile(const std::string& from, const std::string& to, std::string* error, int* result) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(host::OpenFile(from, "rb"), std::fclose);
   if (in == nullptr) {
@@ -433,7 +446,7 @@ int CmdExtract(int argc, char** argv) {
   }
   if (result != kExtractOk) {
     if (problem.empty()) {
-      problem = ExtractProblem(result, Cp1252ToUtf8(EntryName(g_current_entry, folder_ansi)));
+      problem = ExtractProblem(result, Cp1252ToUtf8(FailedEntry(args, result, folder_ansi)));
     }
     return FailWith(command, result, args.file + ": " + problem);
   }
