@@ -531,8 +531,8 @@ TEST(VozipCli, ExtractReportsOutputThatCannotBeCreated) {
             0);
   // Something in the way of an entry's file: a file where its folder belongs (the
   // first entry, bin\Tesivo.exe), a folder where the file belongs (a later one). The
-  // extractor cannot create the file (-2). Through the locator, which answers only
-  // true or false, the archive checks out, so the failure is put on the writing side.
+  // extractor cannot create the file (-2); through the locator the same result comes
+  // back, without the entry's name, which the locator's reports do not carry.
   struct Case {
     const char* file;
     const char* obstacle;
@@ -541,7 +541,8 @@ TEST(VozipCli, ExtractReportsOutputThatCannotBeCreated) {
   const Case cases[] = {
       {"app.voz", "out/bin", "bin\\Tesivo.exe: the output file cannot be created"},
       {"app.voz", "out/locked.ini/x", "locked.ini: the output file cannot be created"},
-      {"setup.exe", "out/bin", "the failure lay in writing to the destination"},
+      {"setup.exe", "out/bin", "setup.exe: the output file cannot be created"},
+      {"setup.exe", "out/locked.ini/x", "setup.exe: the output file cannot be created"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.obstacle);

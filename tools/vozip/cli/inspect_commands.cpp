@@ -247,31 +247,23 @@ uint64_t EstimatePumpCalls(const InspectReport& listing, uint64_t marker_offset)
   return calls;
 }
 
-// Extracts a setup file through the setup's own locator. The locator answers only
-// true or false; on false, the setup file is checked again, read only, by the
-// extractor's rules, whose checksum and entry checks give -5 or -6 and the fault. An
-// archive that passes them failed on the writing side: the temporary copy or an
-// output file could not be created or written, reported as -2 (a write failing
-// part-way, -3 to the extractor, cannot be told apart from outside).
+// Extracts a setup file through the setup's own locator, which answers with the
+// extractor's result (or -1/-2 when the copy into its temporary file failed). For a
+// failed check the archive is read again, read only, to name the fault.
 int32_t ExtractSetupFile(const std::string& file, const std::string& file_ansi,
                          const std::string& folder_ansi, const InspectReport& listing,
                          uint64_t marker_offset, std::string* problem) {
   g_pump_calls = 0;
   g_pump_estimate = EstimatePumpCalls(listing, marker_offset);
   InitPayloadMarker();  // the setup does this at start-up: the marker to upper case
-  if (UnpackPayloadFrom(file_ansi.c_str(), folder_ansi.c_str(), &OnPump)) return kExtractOk;
-  InspectOptions options;
-  options.decode = true;
-  const InspectReport check = InspectArchive(file, options);
-  if (check.result != kArchiveOk) {
-    *problem = check.problem;
-    return check.result;
+  const int32_t result = UnpackPayloadFrom(file_ansi.c_str(), folder_ansi.c_str(), &OnPump);
+  if (result == kExtractChecksumMismatch || result == kExtractEntryInvalid) {
+    InspectOptions options;
+    options.decode = true;
+    const InspectReport check = InspectArchive(file, options);
+    if (check.result != kArchiveOk) *problem = check.problem;
   }
-  *problem =
-      "the archive checks out, so the failure lay in writing to the destination: the "
-      "temporary copy or an output file could not be created or written (folder not "
-      "writable, disk full, file in use, or path too long)";
-  return kExtractOutputUnavailable;
+  return result;
 }
 
 // The entry's stored name from its full output path (destination, "\", name).
@@ -446,7 +438,10 @@ int CmdExtract(int argc, char** argv) {
   }
   if (result != kExtractOk) {
     if (problem.empty()) {
-      problem = ExtractProblem(result, Cp1252ToUtf8(FailedEntry(args, result, folder_ansi)));
+      // The locator's reports carry no names, so for a setup file the entry is unknown.
+      const std::string entry =
+          setup_file ? std::string() : Cp1252ToUtf8(FailedEntry(args, result, folder_ansi));
+      problem = ExtractProblem(result, entry);
     }
     return FailWith(command, result, args.file + ": " + problem);
   }
