@@ -7,10 +7,10 @@
 // the years of publication (three blanks in), the web address (17 blanks in), and
 // after an empty line the trademark notice.
 #define TSV_PUBLISHER_LINES                                                     \
-  "   Copyright (C) 1997-1999 Brastel Software. All rights reserved.\r\n"      \
+  "   Copyright (C) 1997-1999 Brastel Software.\r\n"                          \
   "                 http://www.brastel.example/\r\n"                            \
   "\r\n"                                                                        \
-  "Tessivo and Orvanel are trademarks of Brastel Software. All rights reserved.\r\n"
+  "Tessivo is a trademark of Brastel Software. All rights reserved.\r\n"
 
 // Second sentence of the failure message: where to get a good copy.
 #define TSV_PUBLISHER_REMEDY \

@@ -1,0 +1,133 @@
+// The welcome dialog as a user meets it: texts, default destination, Cancel, Close,
+// Escape, a folder that cannot be created and a drive that is nearly full. These
+// cases need no payload: the bare setup program (TSV_SETUP_STUB) carries none, so
+// an Install that gets past the dialog ends in the corrupted-file message.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "setup_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace setup_test {
+namespace {
+
+const char kWelcomeText[] =
+    "Welcome to Tessivo (TM) v3.01 Setup Program.\r\n"
+    "This program will install Tessivo on your computer.\r\n"
+    "\r\n"
+    "Before  proceeding, we recommend that you close all applications you may be running.\r\n"
+    "\r\n"
+    "   Copyright (C) 1997-1999 Brastel Software.\r\n"
+    "                 http://www.brastel.example/\r\n"
+    "\r\n"
+    "Tessivo is a trademark of Brastel Software. All rights reserved.\r\n";
+
+const char kExitQuestion[] = "Setup is not complete yet. Are you sure you want to exit setup now?";
+const char kLowSpaceQuestion[] =
+    "There is not enough disk space on the destination drive (at least 1MB recommended). This may cause "
+    "errors while installing or running Tessivo.\r\rWould you, nevertheless, wish to proceed now?";
+
+class WelcomeTest : public SetupCase {
+ protected:
+  std::string stub_ = PathFromEnvironment("TSV_SETUP_STUB");
+
+  // The dialog is still up, shows destination and no message box is open.
+  void ExpectDialogStays(HWND welcome, const std::string& destination) {
+    ui::Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(welcome));
+    EXPECT_EQ(ui::ControlText(welcome, kDestination), destination);
+    EXPECT_TRUE(ui::OpenMessageBoxes(setup_.pid).empty());
+  }
+
+  // Ends at the welcome dialog by closing it: no question, nothing left behind.
+  void CloseAndExpectNothingInstalled(HWND welcome) {
+    const size_t messages_before = seen_.size();
+    ui::Close(welcome);
+    EXPECT_EQ(FinishRun(), 0);
+    EXPECT_EQ(seen_.size(), messages_before) << "unexpected message: " << seen_.back().box.text;
+    EXPECT_FALSE(fs::exists(destination_));
+  }
+};
+
+TEST_F(WelcomeTest, ShowsTheTextsOverTheBackdropAndTheDestinationFromTheRegistry) {
+  struct Case {
+    std::optional<std::string> program_files_dir;
+    std::string expected_destination;
+  };
+  const Case cases[] = {
+      {program_files_, destination_},
+      {std::string("D:\\Programs"), "D:\\Programs\\Brastel\\Tesivo"},
+      {std::nullopt, "C:\\Brastel\\Tesivo"},  // value missing
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected_destination);
+    program_files_dir_.Set(c.program_files_dir);
+    const HWND welcome = StartAtWelcome(stub_);
+    ASSERT_NE(welcome, nullptr);
+    EXPECT_EQ(ui::WindowText(welcome), kTitle);
+    EXPECT_EQ(ui::ControlText(welcome, kWelcomeTextId), kWelcomeText);
+    EXPECT_EQ(ui::ControlText(welcome, kDestination), c.expected_destination);
+    EXPECT_EQ(ui::ControlText(welcome, 205), "Destination directory");
+
+    // The navy backdrop: the dialog's owner, as large as the screen, taking no input.
+    const ui::WindowInfo backdrop = ui::Describe(GetWindow(welcome, GW_OWNER));
+    EXPECT_EQ(backdrop.class_name, "TsvInstWnd");
+    EXPECT_EQ(backdrop.title, kTitle);
+    EXPECT_FALSE(backdrop.enabled);
+    EXPECT_EQ(backdrop.rect.right - backdrop.rect.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(backdrop.rect.bottom - backdrop.rect.top, GetSystemMetrics(SM_CYSCREEN));
+
+    // Closing the dialog ends the run at once, without the Cancel question.
+    CloseAndExpectNothingInstalled(welcome);
+    EXPECT_FALSE(fs::exists(c.expected_destination));
+  }
+}
+
+TEST_F(WelcomeTest, CancelAsksFirstAndYesLeavesWithoutInstalling) {
+  const HWND welcome = StartAtWelcome(stub_);
+  ASSERT_NE(welcome, nullptr);
+  ui::Press(welcome, kCancel);
+  const auto question = NextMessage();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->caption, "Exit Setup");
+  EXPECT_EQ(question->text, kExitQuestion);
+  EXPECT_EQ(question->buttons, (std::vector<std::string>{"&Yes", "&No"}));
+  EXPECT_EQ(question->default_button, "&No");
+  ui::Answer(*question, "Yes");
+  EXPECT_EQ(FinishRun(), 0);
+  EXPECT_EQ(seen_.size(), 1u);
+  EXPECT_FALSE(fs::exists(destination_));
+}
+
+TEST_F(WelcomeTest, EscapeIsIgnored) {
+  const HWND welcome = StartAtWelcome(stub_);
+  ASSERT_NE(welcome, nullptr);
+  ASSERT_TRUE(ui::Activate(welcome));
+  ASSERT_TRUE(ui::SendKeys("Escape"));
+  ExpectDialogStays(welcome, destination_);
+  CloseAndExpectNothingInstalled(welcome);
+}
+
+TEST_F(WelcomeTest, AFolderThatCannotBeCreatedIsReportedAndTheDialogStays) {
+  // A file where the first missing folder would go.
+  fs::create_directories(program_files_);
+  WriteFile(program_files_ + "\\Brastel", "not a folder");
+  const HWND welcome = StartAtWelcome(stub_);
+  ASSERT_NE(welcome, nullptr);
+  for (int press = 0; press < 2; ++press) {  // each press tries again
+    ui::Press(welcome, kInstall);
+    const auto message = NextMessage();
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->caption, kMessageCaption);
+    EXPECT_EQ(message->text, "Cannot create destination directory:\r\r" + destination_);
+    EXPECT_EQ(message->buttons, (std::vector<std::string>{"OK"}));
+    ui::Answer(*message, "OK");
+    ExpectDialogStays(welcome, destination_);
+  }
+  CloseAndExpectNothingInstalled(welcome);
+}
+
+}  // namespace
+}  // namespace setup_test
