@@ -7,10 +7,12 @@
 # taken in UTC, so the same commit gives the same bytes on any machine.
 #
 #   scripts/make-dist.sh [OUT_DIR]      (default: dist)
+#
+# STUB_I686, STUB_X64 and VOZIP name other setup programs and another vozip.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=${1:-$root/dist}
-vozip=$root/build/host/vozip
+vozip=${VOZIP:-$root/build/host/vozip}
 payload=$root/samples/payload
 
 export TZ=UTC
@@ -33,5 +35,5 @@ build() {  # stub output
   fi
   "$vozip" build --stub "$1" --payload "$payload" -o "$2" "${rules[@]}"
 }
-build "$root/build/win32/src/setup/setup.exe" "$out/TesivoSetup.exe"
-build "$root/build/win64/src/setup/setup.exe" "$out/TesivoSetup-x64.exe"
+build "${STUB_I686:-$root/build/win32/src/setup/setup.exe}" "$out/TesivoSetup.exe"
+build "${STUB_X64:-$root/build/win64/src/setup/setup.exe}" "$out/TesivoSetup-x64.exe"
