@@ -1,0 +1,7 @@
+#include "setup/driver_state.h"
+
+namespace {
+SetupDriverState state;
+}  // namespace
+
+SetupDriverState& Driver() { return state; }
