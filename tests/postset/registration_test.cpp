@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -41,25 +42,96 @@ int WINAPI RecordMessageBox(HWND owner, const char* text, const char* caption, U
   return IDOK;
 }
 
+std::string RootName(HKEY root) {
+  if (root == HKEY_LOCAL_MACHINE) return "HKLM";
+  if (root == HKEY_CLASSES_ROOT) return "HKCR";
+  return "other root";
+}
+
+// Every key the script asks for goes into the event list, with how it asked:
+// created with set-value access (options 0, no class, default security), or opened.
+void RecordKey(const char* how, HKEY root, const char* sub_key, REGSAM access, bool plain_options) {
+  events.push_back(std::string(how) + " " + RootName(root) + "\\" + sub_key +
+                   (access == KEY_SET_VALUE && plain_options ? "" : " (other access or options)"));
+}
+
+LONG WINAPI RecordCreateKey(HKEY root, const char* sub_key, DWORD reserved, char* key_class, DWORD options,
+                            REGSAM access, SECURITY_ATTRIBUTES* security, HKEY* key, DWORD* disposition) {
+  RecordKey("create", root, sub_key, access, reserved == 0 && key_class == nullptr && options == 0 && security == nullptr);
+  return RegCreateKeyExA(root, sub_key, reserved, key_class, options, access, security, key, disposition);
+}
+
+LONG WINAPI RecordOpenKey(HKEY root, const char* sub_key, DWORD options, REGSAM access, HKEY* key) {
+  RecordKey("open", root, sub_key, access, options == 0);
+  return RegOpenKeyExA(root, sub_key, options, access, key);
+}
+
 // Refusals a machine without administrator rights meets.
-LONG WINAPI RefuseCreateKey(HKEY, const char*, DWORD, char*, DWORD, REGSAM, SECURITY_ATTRIBUTES*, HKEY* key,
-                            DWORD*) {
+LONG WINAPI RefuseCreateKey(HKEY root, const char* sub_key, DWORD, char*, DWORD options, REGSAM access,
+                            SECURITY_ATTRIBUTES*, HKEY* key, DWORD*) {
+  RecordKey("create", root, sub_key, access, options == 0);
   *key = nullptr;
   return ERROR_ACCESS_DENIED;
 }
-LONG WINAPI RefuseOpenKey(HKEY, const char*, DWORD, REGSAM, HKEY* key) {
+LONG WINAPI RefuseOpenKey(HKEY root, const char* sub_key, DWORD options, REGSAM access, HKEY* key) {
+  RecordKey("open", root, sub_key, access, options == 0);
   *key = nullptr;
   return ERROR_ACCESS_DENIED;
 }
+
+// The Programs link tells the shell about its folder; the desktop link does not.
+void WINAPI RecordChangeNotify(LONG, UINT, const void* item1, const void*) {
+  events.push_back(std::string("notify ") + static_cast<const char*>(item1));
+}
+
 int value_writes = 0;
 LONG WINAPI RefuseSetValue(HKEY, const char*, DWORD, DWORD, const BYTE*, DWORD) {
   ++value_writes;
   return ERROR_ACCESS_DENIED;
 }
 
-std::vector<std::string> ExpectedEvents() {
-  std::vector<std::string> expected(3, "pump false");
-  expected.insert(expected.end(), 11, "pump true");
+// Every value write as the program hands it over: the registry API of this system
+// adds a missing terminating zero on its own, so only the call shows whether the
+// program counted it.
+struct ValueWrite {
+  std::string name;  // "(default)" for the default value
+  DWORD type;
+  std::string bytes;  // exactly the given size
+};
+std::vector<ValueWrite> value_writes_seen;
+
+LONG WINAPI RecordSetValue(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+  value_writes_seen.push_back(
+      {name != nullptr ? name : "(default)", type, std::string(reinterpret_cast<const char*>(data), size)});
+  return RegSetValueExA(key, name, reserved, type, data, size);
+}
+
+// The whole script: pump, Programs link (when there is a Programs folder), pump,
+// desktop link, pump, then each key followed by a pump that may close the progress
+// window, and the message last.
+std::vector<std::string> ExpectedEvents(const std::string& programs_folder) {
+  const std::string find = std::string("HKLM\\") + kFindExtensionsKey;
+  const std::string handlers = "\\shellex\\ContextMenuHandlers\\" + kClsid;
+  const std::vector<std::string> keys = {
+      std::string("create HKLM\\") + kUninstallKey,
+      std::string("open HKLM\\") + kApprovedKey,
+      "create " + find,
+      "create " + find + "\\0",
+      "create " + find + "\\0\\DefaultIcon",
+      "create " + find + "\\0\\HelpText",
+      "create HKCR\\CLSID\\" + kClsid,
+      "create HKCR\\CLSID\\" + kClsid + "\\InProcServer32",
+      "create HKCR\\*" + handlers,
+      "create HKCR\\Folder" + handlers,
+      "create HKCR\\Drive" + handlers,
+  };
+  std::vector<std::string> expected = {"pump false"};
+  if (!programs_folder.empty()) expected.push_back("notify " + programs_folder);
+  expected.insert(expected.end(), {"pump false", "pump false"});
+  for (const std::string& key : keys) {
+    expected.push_back(key);
+    expected.push_back("pump true");
+  }
   expected.push_back("foreground owner");
   expected.push_back(std::string("message owner|Tessivo Setup|") + kSuccessText + "|" +
                      std::to_string(MB_OK | MB_ICONINFORMATION));
@@ -81,11 +153,13 @@ struct ExpectedValue {
   std::string data;  // may hold <D>
 };
 
+// In the order they are written.
 std::vector<ExpectedValue> ExpectedValues() {
   const std::string find = kFindExtensionsKey;
   return {
       {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Orvanel"},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"<D>\\uninst.exe\""},
+      {HKEY_LOCAL_MACHINE, kApprovedKey, kClsid.c_str(), "Tessivo Context Menu"},
       {HKEY_LOCAL_MACHINE, find, nullptr, kClsid},
       {HKEY_LOCAL_MACHINE, find + "\\0", nullptr, "&Scan Files with Tessivo..."},
       {HKEY_LOCAL_MACHINE, find + "\\0\\DefaultIcon", nullptr, "\"<D>\\Contmenu.dll\",0"},
@@ -116,6 +190,11 @@ class RegistrationTest : public ::testing::Test {
   void SetUp() override {
     events.clear();
     value_writes = 0;
+    value_writes_seen.clear();
+    SystemCalls().set_value = RecordSetValue;
+    SystemCalls().create_key = RecordCreateKey;
+    SystemCalls().open_key = RecordOpenKey;
+    SystemCalls().change_notify = RecordChangeNotify;
     SystemCalls().set_foreground_window = RecordSetForegroundWindow;
     SystemCalls().message_box = RecordMessageBox;
     programs_ = scratch_.path() + "\\Programs";
@@ -134,7 +213,7 @@ class RegistrationTest : public ::testing::Test {
   // calls with the message last, and the ini file.
   void Register(const std::string& destination) {
     EXPECT_TRUE(RegisterApplication(destination.c_str(), kOwner, RecordPump));
-    EXPECT_EQ(events, ExpectedEvents());
+    EXPECT_EQ(events, ExpectedEvents(ProgramsFolder().empty() ? "" : programs_));
     const std::string ini = destination + "\\Tesivo.ini";
     EXPECT_EQ(IniSections(ini), std::vector<std::string>{"Adverts"});
     EXPECT_EQ(IniSection(ini, "Adverts"), (std::vector<std::string>{"Application=Tessivo", "Password=7395"}));
@@ -150,11 +229,28 @@ class RegistrationTest : public ::testing::Test {
     EXPECT_EQ(link->working_directory, destination.size() == 2 ? destination + "\\" : destination);
   }
 
-  void ExpectAllKeysAndValues(const std::string& destination) {
+  // The values as written (in order, each a REG_SZ with its terminating zero in
+  // its size) and as the registry gives them back; approved false: all but the
+  // approved-extensions value.
+  void ExpectValues(const std::string& destination, bool approved) {
+    std::vector<ValueWrite> expected_writes;
     for (const ExpectedValue& v : ExpectedValues()) {
-      ExpectStringValue(v.root, v.key, v.name, Expand(v.data, destination));
+      if (!approved && v.key == kApprovedKey) continue;
+      const std::string data = Expand(v.data, destination);
+      ExpectStringValue(v.root, v.key, v.name, data);
+      expected_writes.push_back({v.name != nullptr ? v.name : "(default)", REG_SZ, data + '\0'});
     }
-    ExpectStringValue(HKEY_LOCAL_MACHINE, kApprovedKey, kClsid.c_str(), "Tessivo Context Menu");
+    ASSERT_EQ(value_writes_seen.size(), expected_writes.size());
+    for (size_t i = 0; i < expected_writes.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(value_writes_seen[i].name, expected_writes[i].name);
+      EXPECT_EQ(value_writes_seen[i].type, static_cast<DWORD>(REG_SZ));
+      EXPECT_EQ(value_writes_seen[i].bytes, expected_writes[i].bytes);
+    }
+  }
+
+  void ExpectAllKeysAndValues(const std::string& destination) {
+    ExpectValues(destination, true);
     EXPECT_EQ(RegistryKeyCounts(HKEY_LOCAL_MACHINE, kApprovedKey).first, 1u);
     for (const std::string& key : kHandlerKeys) {
       EXPECT_EQ(RegistryKeyCounts(HKEY_CLASSES_ROOT, key), std::make_pair(0ul, 0ul)) << key << ": no values";
@@ -199,9 +295,7 @@ TEST_F(RegistrationTest, AMissingApprovedKeyIsNeitherWrittenNorCreated) {
   fs::create_directories(destination);
   Register(destination);
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kApprovedKey));
-  for (const ExpectedValue& v : ExpectedValues()) {
-    ExpectStringValue(v.root, v.key, v.name, Expand(v.data, destination));
-  }
+  ExpectValues(destination, false);
   for (const std::string& key : kHandlerKeys) EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, key)) << key;
 }
 
@@ -233,6 +327,7 @@ TEST_F(RegistrationTest, WhatIsRefusedIsSkippedAndTheRestStillRuns) {
     }
     events.clear();
     value_writes = 0;
+    value_writes_seen.clear();
     const std::string destination = scratch_.path() + "\\" + c.name;
     fs::create_directories(destination);
 

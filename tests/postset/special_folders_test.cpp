@@ -1,10 +1,9 @@
 // The start-up choice of the Programs and desktop folders, and both rights probes.
 // Wine runs every program with full rights, so the refusals come through the
-// system-call table; the registry probe also meets a real access list.
+// system-call table.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -122,31 +121,8 @@ TEST_F(SpecialFoldersTest, ServiceManagerProbe) {
   EXPECT_TRUE(fake.service_manager_arguments_ok);
 }
 
-// The approved-extensions key of a scratch registry: missing, writable, and closed
-// to setting values by its access list.
-TEST(IsAdminByRegistryTest, OnlyAnExplicitDenialMeansNoRights) {
-  ScratchRegistry registry;
-  EXPECT_TRUE(IsAdminByRegistry()) << "missing key";
-  registry.CreateMachineKey(kApprovedKey);
-  EXPECT_TRUE(IsAdminByRegistry()) << "writable key";
-
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKey, 0, WRITE_DAC, &key), ERROR_SUCCESS);
-  PSECURITY_DESCRIPTOR denying = nullptr;  // everyone may read, no one may write
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;KW;;;WD)(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                                   &denying, nullptr));
-  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denying), ERROR_SUCCESS);
-  LocalFree(denying);
-  EXPECT_FALSE(IsAdminByRegistry()) << "key closed to writing";
-
-  // Open it up again, or the scratch tree could not be deleted.
-  PSECURITY_DESCRIPTOR open = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &open, nullptr));
-  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, open);
-  LocalFree(open);
-  RegCloseKey(key);
-}
-
+// A real access list is met in privilege_probes_test.cpp; the errors the registry
+// gives for other reasons come from the table.
 TEST(IsAdminByRegistryTest, EveryOtherErrorCountsAsRights) {
   SystemCallsGuard calls;
   SystemCalls().open_key = FakeOpenKey;
