@@ -1,8 +1,9 @@
-// The sample setup file installed by the real setup program, then looked at from
-// outside the prefix: the links through lnkinfo, the registry through wine's reg
-// tool, the ini file byte for byte. The desktop link must start the installed
-// stand-in application. Every link and key the run leaves is removed before and
-// after, so the prefix stays as it was.
+// A setup file with the sample payload installed by the real setup program, then
+// looked at from outside the prefix: the links through lnkinfo, the registry
+// through wine's reg tool, the ini file byte for byte. The desktop link must start
+// the installed stand-in application (built for this machine, see CMakeLists.txt).
+// Every link and key the run leaves is removed before and after, so the prefix
+// stays as it was.
 #include <shlobj.h>
 
 #include <filesystem>
@@ -50,8 +51,8 @@ std::string UnixPath(const std::string& windows_path) {
 }
 
 // Runs a Unix command line (no double quotes in it) through sh and returns what it
-// printed, or nullopt when it failed. Wine gives back no handle for a Unix process,
-// so sh leaves the exit status in a file that is polled for.
+// printed, or nullopt when it failed. Wine gives back no process handle for a Unix
+// program, so sh leaves the exit status in a file that is polled for.
 std::optional<std::string> UnixOutput(const std::string& command_line) {
   static int runs = 0;
   const std::string base = "/tmp/tsv-postset-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
@@ -65,8 +66,8 @@ std::optional<std::string> UnixOutput(const std::string& command_line) {
     ADD_FAILURE() << "cannot start " << command_line;
     return std::nullopt;
   }
-  if (info.hProcess != nullptr) CloseHandle(info.hProcess);
-  if (info.hThread != nullptr) CloseHandle(info.hThread);
+  // For a Unix program wine fills the process information with values that are
+  // no handles of ours; closing them could close one this process holds.
   int status = -1;
   for (int waited = 0; waited < 60000 && status < 0; waited += 50) {
     ui::Sleep(50);
@@ -135,10 +136,13 @@ void RemoveRegistration() {
 }
 
 // Sets a string value of a key below HKEY_CURRENT_USER for the life of the object
-// and puts back what was there before.
+// and puts back what was there before, the key itself included.
 class UserValue {
  public:
   UserValue(const char* key, const char* name, DWORD type, const std::string& data) : key_(key), name_(name) {
+    HKEY existing = nullptr;
+    key_existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &existing) == ERROR_SUCCESS;
+    if (key_existed_) RegCloseKey(existing);
     char buffer[1024];
     DWORD size = sizeof(buffer);
     if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type_,
@@ -147,7 +151,10 @@ class UserValue {
     }
     Write(type, &data);
   }
-  ~UserValue() { Write(type_, original_ ? &*original_ : nullptr); }
+  ~UserValue() {
+    Write(type_, original_ ? &*original_ : nullptr);
+    if (!key_existed_) RegDeleteKeyA(HKEY_CURRENT_USER, key_);
+  }
 
  private:
   void Write(DWORD type, const std::string* data) {
@@ -169,6 +176,7 @@ class UserValue {
   const char* key_;
   const char* name_;
   DWORD type_ = REG_SZ;
+  bool key_existed_ = false;
   std::optional<std::string> original_;
 };
 
@@ -267,7 +275,9 @@ TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTh
 
   EXPECT_EQ(ReadFile(destination_ + "\\Tesivo.ini"), "[Adverts]\r\nApplication=Tessivo\r\nPassword=7395\r\n");
 
-  // The desktop link starts the installed application.
+  // The desktop link starts the installed application. The shell reads the link
+  // through COM, which the calling thread must have set up.
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   SHELLEXECUTEINFOA execute{};
   execute.cbSize = sizeof(execute);
   execute.fMask = SEE_MASK_FLAG_NO_UI;
@@ -287,6 +297,7 @@ TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTh
   PostMessageA(application, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
   CloseHandle(process);
+  CoUninitialize();
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ ScratchFolder::ScratchFolder() : path_("C:\\tsvtest\\postset\\" + CaseName()) {
 ScratchFolder::~ScratchFolder() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
+  RemoveDirectoryA("C:\\tsvtest\\postset");  // only once no other case uses it
 }
 
 ScratchRegistry::ScratchRegistry() {
