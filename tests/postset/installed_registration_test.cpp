@@ -26,6 +26,12 @@ namespace {
 const char kSuccessText[] =
     "Tessivo has been successfully installed.\r\rTo run the application, click the START button, then point to "
     "PROGRAMS, and select ORVANEL.";
+// Spelled out here rather than taken from the program, so that a wrong key in the
+// program shows. The class identifier is the program's own choice.
+const char kUninstallKeyText[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanel";
+const char kApprovedKeyText[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+const char kFindExtensionsKeyText[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static\\Tessivo";
 const std::string kClsid = kContextMenuClsid;
 const std::string kHandlers = "\\shellex\\ContextMenuHandlers\\" + kClsid;
 
@@ -122,11 +128,11 @@ void RemoveRegistration() {
   for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
     DeleteFileA((FolderPath(csidl) + "\\Orvanel.lnk").c_str());
   }
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kFindExtensionsKey);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKeyText);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kFindExtensionsKeyText);
   HKEY approved = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKey, 0, KEY_SET_VALUE, &approved) == ERROR_SUCCESS) {
-    RegDeleteValueA(approved, kContextMenuClsid);
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKeyText, 0, KEY_SET_VALUE, &approved) == ERROR_SUCCESS) {
+    RegDeleteValueA(approved, kClsid.c_str());
     RegCloseKey(approved);
   }
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ("CLSID\\" + kClsid).c_str());
@@ -245,12 +251,12 @@ TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTh
 
   // The registry, as wine's reg tool lists it.
   const std::string machine = "HKLM\\";
-  const std::string find = machine + kFindExtensionsKey;
+  const std::string find = machine + kFindExtensionsKeyText;
   const struct {
     std::string key;
     std::map<std::string, std::string> values;
   } keys[] = {
-      {machine + kUninstallKey,
+      {machine + kUninstallKeyText,
        {{"DisplayName", "REG_SZ    Orvanel"}, {"UninstallString", "REG_SZ    \"" + destination_ + "\\uninst.exe\""}}},
       {find, {{"(Default)", "REG_SZ    " + kClsid}}},
       {find + "\\0", {{"(Default)", "REG_SZ    &Scan Files with Tessivo..."}}},
@@ -269,7 +275,7 @@ TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTh
     ASSERT_TRUE(values) << "key missing";
     EXPECT_EQ(*values, k.values);
   }
-  const auto approved = RegQuery(machine + kApprovedKey);
+  const auto approved = RegQuery(machine + kApprovedKeyText);
   ASSERT_TRUE(approved);
   EXPECT_EQ(approved->count(kClsid) ? approved->at(kClsid) : "missing", "REG_SZ    Tessivo Context Menu");
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cctype>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -264,6 +265,30 @@ class RegistrationTest : public ::testing::Test {
   Text saved_programs_ = ProgramsFolder();
   Text saved_desktop_ = DesktopFolder();
 };
+
+// The registry's own form: braces, 8-4-4-4-12 lower-case hexadecimal digits; the
+// system must read it as a class identifier and spell it the same way back.
+TEST(ContextMenuClsidTest, IsInTheLowerCaseRegistryForm) {
+  ASSERT_EQ(kClsid.size(), 38u);
+  for (size_t i = 0; i < kClsid.size(); ++i) {
+    SCOPED_TRACE(i);
+    if (i == 0) {
+      EXPECT_EQ(kClsid[i], '{');
+    } else if (i == 37) {
+      EXPECT_EQ(kClsid[i], '}');
+    } else if (i == 9 || i == 14 || i == 19 || i == 24) {
+      EXPECT_EQ(kClsid[i], '-');
+    } else {
+      EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(kClsid[i])) || (kClsid[i] >= 'a' && kClsid[i] <= 'f'));
+    }
+  }
+  const std::wstring wide(kClsid.begin(), kClsid.end());
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromString(wide.c_str(), &clsid), NOERROR);
+  WCHAR spelled[39];
+  ASSERT_EQ(StringFromGUID2(clsid, spelled, 39), 39);
+  EXPECT_EQ(_wcsicmp(spelled, wide.c_str()), 0);
+}
 
 TEST_F(RegistrationTest, WritesLinksRegistryAndIniForADestinationWithSpaces) {
   registry_.CreateMachineKey(kApprovedKey);
