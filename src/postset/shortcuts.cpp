@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "platform/text.h"
+#include "postset/shell_functions.h"
 #include "postset/special_folders.h"
 #include "postset/system_calls.h"
 
@@ -34,12 +35,13 @@ bool SaveLink(IPersistFile* file, const char* folder, const char* name) {
 }  // namespace
 
 bool CreateShortcut(const char* target, const char* folder, const char* name, bool notify) {
+  const ShellFunctions* shell = LoadShellFunctions();
   // Each call keeps COM for its own duration only (single-threaded apartment).
-  if (FAILED(CoInitialize(nullptr))) return false;
+  if (shell == nullptr || FAILED(shell->co_initialize(nullptr))) return false;
   bool saved = false;
   IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link)))) {
+  if (SUCCEEDED(shell->co_create_instance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                          reinterpret_cast<void**>(&link)))) {
     // Arguments, icon, hot key and show command keep the link object's defaults.
     link->SetPath(target);
     const Text working_directory = WorkingDirectoryOf(target);
@@ -53,7 +55,7 @@ bool CreateShortcut(const char* target, const char* folder, const char* name, bo
     }
     link->Release();
   }
-  CoUninitialize();
+  shell->co_uninitialize();
   return saved;
 }
 

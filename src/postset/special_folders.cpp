@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "postset/privilege_probes.h"
+#include "postset/shell_functions.h"
 #include "postset/system_calls.h"
 
 namespace {
@@ -23,13 +24,13 @@ DWORD PlatformId() {
 
 // Path of special folder csidl, or empty when the shell has none for it or it is
 // not a file-system folder.
-Text SpecialFolderPath(int csidl) {
+Text SpecialFolderPath(const ShellFunctions& shell, int csidl) {
   Text path;
   LPITEMIDLIST items = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items))) return path;
+  if (FAILED(shell.get_special_folder_location(nullptr, csidl, &items))) return path;
   char buffer[MAX_PATH];
-  if (SHGetPathFromIDListA(items, buffer)) path = buffer;
-  CoTaskMemFree(items);
+  if (shell.get_path_from_id_list(items, buffer)) path = buffer;
+  shell.co_task_mem_free(items);
   return path;
 }
 
@@ -39,8 +40,10 @@ void InitSpecialFolders() {
   // The service manager is asked only on the NT family, where it stands for rights.
   const bool all_users = PlatformId() == VER_PLATFORM_WIN32_NT && IsAdminByServiceManager();
   programs_folder_csidl = all_users ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
-  programs_folder = SpecialFolderPath(programs_folder_csidl);
-  desktop_folder = SpecialFolderPath(CSIDL_DESKTOP);
+  const ShellFunctions* shell = LoadShellFunctions();
+  if (shell == nullptr) return;  // without the shell there are no folders, and no links
+  programs_folder = SpecialFolderPath(*shell, programs_folder_csidl);
+  desktop_folder = SpecialFolderPath(*shell, CSIDL_DESKTOP);
 }
 
 int ProgramsFolderCsidl() { return programs_folder_csidl; }

@@ -202,6 +202,7 @@ class InstalledRegistrationTest : public SetupCase {
     menu_builder_.emplace("Software\\Wine\\DllOverrides", "winemenubuilder.exe", REG_SZ, "");
   }
   void TearDown() override {
+    if (remove_app_defaults_) RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
     RemoveRegistration();
     desktop_folder_.reset();
     menu_builder_.reset();
@@ -217,6 +218,7 @@ class InstalledRegistrationTest : public SetupCase {
   std::string desktop_;
   std::optional<UserValue> desktop_folder_;
   std::optional<UserValue> menu_builder_;
+  bool remove_app_defaults_ = false;
 };
 
 TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTheApplication) {
@@ -304,6 +306,41 @@ TEST_F(InstalledRegistrationTest, InstallEndsWithTheSuccessMessageAndRegistersTh
   EXPECT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
   CloseHandle(process);
   CoUninitialize();
+}
+
+// The links need shell32 and ole32. Copies of those under their names beside the
+// setup (as in a download folder) must not be used even where wine is told to
+// prefer them for the setup: the links are still made, by the system's DLLs.
+TEST_F(InstalledRegistrationTest, DllsBesideTheSetupAreNotUsedForTheLinks) {
+  const std::string planted = PathFromEnvironment("TSV_PLANTED_DLL");
+  ASSERT_FALSE(planted.empty());
+  const char* const names[] = {"shell32", "ole32"};
+  // Wine's per-program setting: for setup.exe, a native DLL found on the search
+  // path comes before wine's own.
+  constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\setup.exe";
+  HKEY existing = nullptr;
+  ASSERT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, KEY_READ, &existing), ERROR_SUCCESS)
+      << "wine settings for setup.exe are in the way";
+  remove_app_defaults_ = true;
+  std::optional<UserValue> prefer_planted[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string dll = case_folder_ + "\\" + names[i] + ".dll";
+    ASSERT_TRUE(CopyFileA(ui::WindowsPath(planted).c_str(), dll.c_str(), FALSE));
+    prefer_planted[i].emplace("Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", names[i], REG_SZ,
+                              "native,builtin");
+  }
+
+  const HWND welcome = StartAtWelcome(sample_);
+  ASSERT_NE(welcome, nullptr);
+  ui::Press(welcome, kInstall);
+  EXPECT_EQ(FinishRun("OK", 120000), 0);
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].box.text, kSuccessText);
+  EXPECT_TRUE(FileExists(FolderPath(CSIDL_COMMON_PROGRAMS) + "\\Orvanel.lnk"));
+  EXPECT_TRUE(FileExists(desktop_ + "\\Orvanel.lnk"));
+  for (const char* name : names) {
+    EXPECT_FALSE(FileExists(case_folder_ + "\\" + name + ".dll.loaded")) << "the planted " << name << " was loaded";
+  }
 }
 
 }  // namespace
