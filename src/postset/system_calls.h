@@ -5,7 +5,8 @@
 // writing) and the calls whose effect a test can only see by recording it (the
 // shell's change notification, the final message). The program always uses the
 // system's own functions; a test replaces entries and puts them back afterwards.
-// Every other call of these modules goes straight to the system.
+// Every other call of these modules goes to the system directly (shell32 and ole32
+// by way of shell_functions.h).
 #pragma once
 
 #include <windows.h>
