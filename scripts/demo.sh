@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs dist/TesivoSetup-x64.exe as a user would, in wine64 on a virtual display:
 # presses Install, answers what it asks, and reports what the run showed and where
-# the files went. Screenshots go to build/demo/ (welcome dialog, progress window,
-# final message or, when the run ends without one, the screen after the run).
+# the files went and what registration wrote. Screenshots go to build/demo/
+# (welcome dialog, progress window, final message).
 #
 #   scripts/demo.sh          (after scripts/build-all.sh has built dist/)
 #
@@ -80,7 +80,7 @@ while kill -0 "$setup_job" 2>/dev/null; do
   fi
 done
 wait "$setup_job" || true
-[ "$messages" -eq 0 ] && echo "   the run ended without a message box (registration is still a placeholder)"
+[ "$messages" -eq 0 ] && echo "   the run ended without a message box"
 
 echo "== demo: installed files below C:\\Program Files\\Brastel\\Tesivo ($destination_unix):"
 if [ -d "$destination_unix" ]; then
@@ -92,4 +92,15 @@ if [ -d "$destination_unix" ]; then
 else
   echo "   nothing was installed"
   exit 1
+fi
+
+echo "== demo: what registration left"
+find "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" "$drive_c/users" "$HOME" \
+  -name 'Orvanel.lnk' 2>/dev/null | sed "s|^|   shortcut: |"
+for key in 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Orvanel'; do
+  "$wine" reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d; s/^/   /'
+done
+if [ -f "$destination_unix/Tesivo.ini" ]; then
+  echo "   Tesivo.ini:"
+  tr -d '\r' <"$destination_unix/Tesivo.ini" | sed 's/^/     /'
 fi
