@@ -251,4 +251,108 @@ std::string WindowsPath(const std::string& unix_path) {
 
 void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
+namespace {
+
+bool IsComboBox(HWND control) {
+  char class_name[64] = {};
+  GetClassNameA(control, class_name, sizeof(class_name));
+  return lstrcmpiA(class_name, "ComboBox") == 0;
+}
+
+// The message numbers of one kind of control: list box or combo box.
+struct ItemMessages {
+  UINT count, text_length, text, selection, data, select;
+};
+constexpr ItemMessages kListBoxMessages = {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL, LB_GETITEMDATA,
+                                           LB_SETCURSEL};
+constexpr ItemMessages kComboBoxMessages = {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL, CB_GETITEMDATA,
+                                            CB_SETCURSEL};
+
+const ItemMessages& MessagesFor(HWND control) { return IsComboBox(control) ? kComboBoxMessages : kListBoxMessages; }
+
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM w_param, LPARAM l_param) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, w_param, l_param, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+std::vector<std::string> ItemTexts(HWND dialog, int control_id) {
+  std::vector<std::string> texts;
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return texts;
+  const ItemMessages& m = MessagesFor(control);
+  const LRESULT count = SendWithTimeout(control, m.count, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendWithTimeout(control, m.text_length, static_cast<WPARAM>(i), 0);
+    std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+    const LRESULT copied = SendWithTimeout(control, m.text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+int SelectedItem(HWND dialog, int control_id) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return -1;
+  return static_cast<int>(SendWithTimeout(control, MessagesFor(control).selection, 0, 0));
+}
+
+LONG_PTR ItemData(HWND dialog, int control_id, int index) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return -1;
+  return SendWithTimeout(control, MessagesFor(control).data, static_cast<WPARAM>(index), 0);
+}
+
+bool SelectItem(HWND dialog, int control_id, int index) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return false;
+  if (SendWithTimeout(control, MessagesFor(control).select, static_cast<WPARAM>(index), 0) != index) return false;
+  const LPARAM from = reinterpret_cast<LPARAM>(control);
+  if (IsComboBox(control)) {
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELENDOK), from) &&
+           PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELCHANGE), from);
+  }
+  return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, LBN_SELCHANGE), from) != 0;
+}
+
+bool DoubleClickItem(HWND dialog, int control_id, int index) {
+  const HWND list = GetDlgItem(dialog, control_id);
+  if (list == nullptr || IsComboBox(list)) return false;
+  RECT client{};
+  GetClientRect(list, &client);
+  RECT item{};
+  if (SendWithTimeout(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR) {
+    return false;
+  }
+  if (item.top < client.top || item.bottom > client.bottom) {
+    SendWithTimeout(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    SendWithTimeout(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  }
+  POINT middle = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &middle);
+  return ClickAt(middle.x, middle.y, 2);
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool FocusControl(HWND dialog, int control_id) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return false;
+  PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  return PollFor(2000, [&] { return FocusedWindow(dialog) == control; });
+}
+
+bool ClickAt(int x, int y, int count) {
+  return RunUnix("/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
+                 std::to_string(count) + " --delay 80 1") == 0;
+}
+
 }  // namespace ui
