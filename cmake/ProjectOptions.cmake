@@ -26,6 +26,11 @@ endif()
 # nothing may throw across its modules. Tools and tests link these libraries freely.
 function(tsv_program_code target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+  if(WIN32)
+    # The shipped image has a size limit: optimise for size, without unwind tables
+    # (nothing unwinds), one section per function so the linker drops unused ones.
+    target_compile_options(${target} PRIVATE -Os -fno-asynchronous-unwind-tables -ffunction-sections)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 

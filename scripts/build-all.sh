@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main job: all three targets, then vozip compressing
-# a sample file and restoring it byte for byte.
+# Builds everything and runs the main job: all three targets, then the setup files
+# of the sample payload (dist/TesivoSetup.exe, dist/TesivoSetup-x64.exe) and a run
+# of the x64 one under wine64 on a virtual display (screenshots in build/demo/).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -11,3 +12,10 @@ for preset in host win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+
+echo "== setup files: dist/"
+scripts/make-dist.sh
+ls -l dist/
+
+echo "== demo"
+scripts/demo.sh

@@ -63,6 +63,25 @@ void CurrentVersionValue::Set(const std::optional<std::string>& value) {
   RegCloseKey(key);
 }
 
+ProgressWatcher::ProgressWatcher(DWORD pid) : pid_(pid), thread_([this] { Run(); }) {}
+
+ProgressWatcher::~ProgressWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+void ProgressWatcher::Run() {
+  while (!stop_) {
+    const HWND progress = FindWindowExA(nullptr, nullptr, "#32770", kProgressTitle);
+    DWORD pid = 0;
+    if (progress != nullptr && GetWindowThreadProcessId(progress, &pid) != 0 && pid == pid_) {
+      window_seen_ = true;
+      if (FindWindowExA(progress, nullptr, "TsvInstA32", nullptr) != nullptr) animation_seen_ = true;
+    }
+    std::this_thread::yield();
+  }
+}
+
 void SetupCase::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name();
@@ -93,7 +112,9 @@ void SetupCase::TearDown() {
 void SetupCase::Start(const std::string& setup_file) {
   ASSERT_FALSE(setup_file.empty());
   const std::string copy = case_folder_ + "\\setup.exe";
-  ASSERT_TRUE(CopyFileA(ui::WindowsPath(setup_file).c_str(), copy.c_str(), FALSE)) << setup_file;
+  const bool windows_path = setup_file.size() > 1 && setup_file[1] == ':';
+  const std::string source = windows_path ? setup_file : ui::WindowsPath(setup_file);
+  ASSERT_TRUE(CopyFileA(source.c_str(), copy.c_str(), FALSE)) << setup_file;
   setup_ = ui::Launch("\"" + copy + "\"", case_folder_);
   ASSERT_NE(setup_.pid, 0u);
 }

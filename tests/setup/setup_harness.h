@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui_driver.h"
@@ -52,12 +54,32 @@ struct SeenMessage {
   bool progress_visible = false;
 };
 
+// Watches, from its own thread and as fast as it can, for the progress window of a
+// process and the animation control in it: with a small payload that window lives
+// only for a moment.
+class ProgressWatcher {
+ public:
+  explicit ProgressWatcher(DWORD pid);
+  ~ProgressWatcher();
+  bool window_seen() const { return window_seen_; }
+  bool animation_seen() const { return animation_seen_; }
+
+ private:
+  void Run();
+  DWORD pid_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> window_seen_{false};
+  std::atomic<bool> animation_seen_{false};
+  std::thread thread_;
+};
+
 class SetupCase : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Copies the setup file (Unix path) into the case folder and starts it there.
+  // Copies the setup file (a Unix path, or a Windows one with its drive) into the
+  // case folder and starts it there.
   void Start(const std::string& setup_file);
   // Starts the setup and waits for its welcome dialog.
   HWND StartAtWelcome(const std::string& setup_file);

@@ -22,15 +22,15 @@ auto PollFor(int timeout_ms, Find found) -> decltype(found()) {
   }
 }
 
+// Enumeration callback collecting every window into the vector at list.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
   return children;
 }
 
@@ -95,12 +95,7 @@ WindowInfo Describe(HWND window) {
 
 std::vector<WindowInfo> TopLevelWindows(DWORD pid) {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   std::vector<WindowInfo> found;
   for (HWND window : windows) {
     if (!IsWindowVisible(window)) continue;

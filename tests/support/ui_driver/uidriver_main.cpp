@@ -76,6 +76,10 @@ const std::map<std::string, CommandSpec>& Commands() {
          s.window = ui::WaitForWindow(Unescape(a[0]), "", 0, s.timeout_ms);
          return s.window != nullptr || Fail("no window titled \"" + a[0] + "\"");
        }}},
+      {"wait-dialog", {1, [](Session& s, auto& a) {
+         s.window = ui::WaitForWindow(Unescape(a[0]), "#32770", 0, s.timeout_ms);
+         return s.window != nullptr || Fail("no dialog titled \"" + a[0] + "\"");
+       }}},
       {"wait-gone", {0, [](Session& s, auto&) {
          return NeedWindow(s) && (ui::WaitUntilGone(s.window, s.timeout_ms) || Fail("window still there"));
        }}},
