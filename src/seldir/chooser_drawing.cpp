@@ -1,7 +1,8 @@
 #include "seldir/chooser_drawing.h"
 
-#include "seldir/chooser_state.h"
 #include "platform/text.h"
+#include "seldir/chooser_lists.h"
+#include "seldir/chooser_state.h"
 
 namespace {
 
@@ -18,16 +19,8 @@ HICON FolderIcon(int index) {
 }
 
 Text ItemText(const DRAWITEMSTRUCT* item) {
-  const bool is_list = item->CtlType == ODT_LISTBOX;
-  const UINT length_message = is_list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN;
-  const UINT text_message = is_list ? LB_GETTEXT : CB_GETLBTEXT;
-  const LRESULT length = SendMessageA(item->hwndItem, length_message, item->itemID, 0);
-  if (length < 0) return Text();
-  Text text;
-  text.Resize(static_cast<size_t>(length));
-  SendMessageA(item->hwndItem, text_message, item->itemID, reinterpret_cast<LPARAM>(text.data()));
-  text.TrimAtZero();
-  return text;
+  if (item->CtlType == ODT_LISTBOX) return ControlItemText(item->hwndItem, LB_GETTEXTLEN, LB_GETTEXT, item->itemID);
+  return ControlItemText(item->hwndItem, CB_GETLBTEXTLEN, CB_GETLBTEXT, item->itemID);
 }
 
 // Fills rect with the device context's background colour.

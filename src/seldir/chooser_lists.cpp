@@ -83,14 +83,7 @@ void AppendSubfolders(HWND list, const Text& path, int indent) {
 }
 
 Text FolderEntryText(int index, void* list) {
-  const HWND list_window = static_cast<HWND>(list);
-  const LRESULT length = SendMessageA(list_window, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0) return Text();
-  Text text;
-  text.Resize(static_cast<size_t>(length));
-  SendMessageA(list_window, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.TrimAtZero();
-  return text;
+  return ControlItemText(static_cast<HWND>(list), LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(index));
 }
 
 uint32_t SystemFullPathName(const char* path, uint32_t buffer_size, char* buffer, void* /*context*/) {
@@ -98,6 +91,16 @@ uint32_t SystemFullPathName(const char* path, uint32_t buffer_size, char* buffer
 }
 
 }  // namespace
+
+Text ControlItemText(HWND control, UINT length_message, UINT text_message, WPARAM index) {
+  const LRESULT length = SendMessageA(control, length_message, index, 0);
+  if (length < 0) return Text();
+  Text text;
+  text.Resize(static_cast<size_t>(length));
+  SendMessageA(control, text_message, index, reinterpret_cast<LPARAM>(text.data()));
+  text.TrimAtZero();
+  return text;
+}
 
 void FillDriveCombo(const Text& start_folder) {
   ChooserState& chooser = Chooser();

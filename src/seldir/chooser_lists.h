@@ -20,6 +20,9 @@ void FillFolderList(const Text& path);
 // The path of the selected folder-list entry, which becomes the current folder (the
 // current level moves with it); empty when nothing is selected.
 Text PathFromFolderList(HWND folder_list);
+// The text of entry index of a list box (LB_GETTEXTLEN, LB_GETTEXT) or combo box
+// (CB_GETLBTEXTLEN, CB_GETLBTEXT); empty for an entry that does not exist.
+Text ControlItemText(HWND control, UINT length_message, UINT text_message, WPARAM index);
 // The full form of a typed or given path, without doubled backslashes; empty when the
 // system cannot expand it.
 Text ExpandFullPath(const Text& path);

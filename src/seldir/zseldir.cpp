@@ -62,16 +62,6 @@ void OpenSelectedFolder(HWND dialog, HWND folder_list) {
   FillFolderList(path);
 }
 
-Text DriveEntryTextAt(HWND box, LRESULT index) {
-  const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0) return Text();
-  Text text;
-  text.Resize(static_cast<size_t>(length));
-  SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.TrimAtZero();
-  return text;
-}
-
 void SelectCurrentDrive(HWND box) { SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(Chooser().current_drive), 0); }
 
 // A drive is usable when a search in its root finds an entry or finds it empty; an
@@ -79,7 +69,8 @@ void SelectCurrentDrive(HWND box) { SendMessageA(box, CB_SETCURSEL, static_cast<
 // the current drive, without a message.
 void OnDriveChosen(HWND dialog, HWND box) {
   const LRESULT selected = SendMessageA(box, CB_GETCURSEL, 0, 0);
-  const Text entry = selected >= 0 ? DriveEntryTextAt(box, selected) : Text();
+  const Text entry =
+      selected >= 0 ? ControlItemText(box, CB_GETLBTEXTLEN, CB_GETLBTEXT, static_cast<WPARAM>(selected)) : Text();
   if (entry.size() < 2) {
     SelectCurrentDrive(box);
     return;
