@@ -216,9 +216,15 @@ int RunUnix(const std::string& command_line, int timeout_ms) {
       "/tmp/uidriver-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs) + ".status";
   const std::string status_path = WindowsPath(status_file);
   DeleteFileA(status_path.c_str());
-  Process process = Launch("/bin/sh -c \"" + command_line + "; echo $? >" + status_file + "\"");
-  if (process.pid == 0) return -1;
-  CloseHandle(process.handle);
+  // Wine reports a started Unix program as a success but fills in no process: the
+  // handle is null and the ids are not ones to rely on (Launch's pid may be 0).
+  std::string command = "/bin/sh -c \"" + command_line + "; echo $? >" + status_file + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return -1;
+  }
   const bool finished = PollFor(timeout_ms, [&] {
     std::ifstream in(status_path);
     int code = -1;
@@ -280,10 +286,19 @@ std::vector<std::string> ItemTexts(HWND dialog, int control_id) {
   const ItemMessages& m = MessagesFor(control);
   const LRESULT count = SendWithTimeout(control, m.count, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendWithTimeout(control, m.text_length, static_cast<WPARAM>(i), 0);
-    std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
-    const LRESULT copied = SendWithTimeout(control, m.text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    // Read as UTF-16 and converted here: wine hands the ANSI text of another process's
+    // entry back in UTF-16 bytes.
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, m.text_length, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length);
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, m.text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+    wide.resize(static_cast<LONG_PTR>(copied) > 0 ? static_cast<size_t>(copied) : 0);
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                                          static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
     texts.push_back(text);
   }
   return texts;
