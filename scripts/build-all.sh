@@ -13,6 +13,15 @@ for preset in host win64 win32; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+echo "== vozip: compress a sample file and restore it"
+sample=README.md
+demo=build/host/demo
+mkdir -p "$demo"
+build/host/vozip implode -9 "$sample" "$demo/sample.imp"
+build/host/vozip explode "$demo/sample.imp" "$demo/sample.out"
+cmp "$sample" "$demo/sample.out"
+echo "$sample: $(wc -c <"$sample") bytes, imploded $(wc -c <"$demo/sample.imp") bytes, restored byte for byte"
+
 echo "== setup files: dist/"
 scripts/make-dist.sh
 ls -l dist/

@@ -12,7 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   clang libclang-rt-14-dev
   wine wine64 xvfb xdotool x11-apps x11-utils imagemagick
-  liblnk-utils zip unzip time
+  liblnk-utils zip unzip time python3
 )
 # The shipped program is 32-bit; running it needs 32-bit wine under qemu user emulation.
 I386_PACKAGES=(wine32:i386 qemu-user-static)

@@ -32,7 +32,8 @@ constexpr uint32_t kExplodeBlockSize = 4096;
 constexpr uint32_t kExplodeWindowSize = 2 * kExplodeBlockSize + 517;
 
 // The decoder's work area. The caller owns it; it needs no initialisation and can be
-// reused for the next stream once a call has returned.
+// reused for the next stream once a call has returned. The code lookups are constant
+// and shared (decode_tables.h), so the work area holds only the stream's own state.
 struct ExplodeState {
   uint32_t literal_mode;  // header byte 0
   uint32_t output_pos;    // window index of the next byte to produce
@@ -47,26 +48,6 @@ struct ExplodeState {
   ExplodeWriteProc write;
   uint8_t window[kExplodeWindowSize];
   uint8_t input[kExplodeReadSize];
-
-  // Lookups indexed by the 8 lookahead bits. Coded literals longer than 8 bits take
-  // a second lookup: literal_low for codes whose first 8 bits are all zero, else
-  // literal_mid (first 6 bits not all zero) or literal_high; literal_first holds the
-  // escape value 255 for those.
-  uint8_t distance_lookup[256];
-  uint8_t length_lookup[256];
-  uint8_t literal_first[256];
-  uint8_t literal_mid[256];
-  uint8_t literal_high[128];
-  uint8_t literal_low[256];
-
-  // Per-symbol tables, copied in at start. A literal's length is what remains to be
-  // consumed after its lookup: its code length, less the bits taken to reach the
-  // second lookup.
-  uint8_t literal_lengths[256];
-  uint8_t distance_lengths[64];
-  uint8_t length_lengths[16];
-  uint8_t length_extra_bits[16];
-  uint16_t length_bases[16];
 };
 
 // The archive extractor lends a 12,596-byte block for the work area; on 32-bit

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,10 +33,13 @@ using Bytes = std::vector<uint8_t>;
 class TempDir {
  public:
   TempDir() {
+    // Unique across the test programs that CTest runs side by side, too.
+    static const unsigned process_tag = std::random_device{}();
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     path_ = fs::temp_directory_path() /
-            ("tsv-archive-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+            ("tsv-archive-" + std::to_string(process_tag) + "-" + std::to_string(stamp) + "-" +
+             std::to_string(counter++));
     fs::create_directories(path_);
   }
   TempDir(const TempDir&) = delete;

@@ -53,7 +53,7 @@ struct Session {
     const size_t want = run.read_sizes[std::min(run.reads, run.read_sizes.size() - 1)];
     ++run.reads;
     const size_t n = std::min({want, size_t{*size}, run.input.size() - run.offset});
-    std::memcpy(buffer, run.input.data() + run.offset, n);
+    if (n > 0) std::memcpy(buffer, run.input.data() + run.offset, n);
     run.offset += n;
     run.calls.push_back({'R', *size, static_cast<uint32_t>(n)});
     *size = 7;  // the decoder must not rely on what is left here

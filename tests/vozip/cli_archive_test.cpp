@@ -136,8 +136,10 @@ TEST(VozipCli, PackedFolderRoundTripsThroughListTestAndExtract) {
   tree.Write("payload/data/big.bin", Repeated(Noise(3000, 7), 9u << 20));
   SetMtime(tree / "payload/data/big.bin", kMay2024);
 
-  const Outcome pack = Vozip(tree, {"pack", "payload", "-o", "app.voz", "-1", "--attrib", "bin/*.exe=+H"});
+  const Outcome pack = Vozip(tree, {"pack", "payload", "-o", "app.voz", "-1", "--attrib",
+                                    "bin/*.exe=+H", "--attrib", "*.dll=+S"});
   ASSERT_EQ(pack.status, 0) << Describe(pack);
+  EXPECT_EQ(pack.err, "vozip pack: warning: --attrib *.dll=+S matched no file\n");
   EXPECT_NE(pack.out.find("app.voz: 6 files, "), std::string::npos) << pack.out;
   for (const auto& entry : fs::directory_iterator(tree.root())) {
     const std::string name = entry.path().filename().string();
@@ -162,7 +164,9 @@ TEST(VozipCli, PackedFolderRoundTripsThroughListTestAndExtract) {
   EXPECT_EQ(test.status, 0) << Describe(test);
   EXPECT_NE(test.out.find("app.voz: OK, 6 files, "), std::string::npos) << test.out;
 
-  const Outcome extract = Vozip(tree, {"extract", "app.voz", "-d", "out"});
+  // Absolute paths as well as relative ones.
+  const Outcome extract =
+      Vozip(tree, {"extract", (tree / "app.voz").string(), "-d", (tree / "out").string()});
   ASSERT_EQ(extract.status, 0) << Describe(extract);
   ExpectSameFiles(tree / "payload", tree / "out");
   EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
@@ -301,7 +305,8 @@ TEST(VozipCli, BuildPutsStubMarkerAndArchiveTogether) {
                           std::to_string(kStub.size() + kMarker.size())),
             std::string::npos)
       << list.out;
-  const Outcome extract = Vozip(tree, {"extract", "a.exe", "-d", "out"});
+  const Outcome extract =
+      Vozip(tree, {"extract", (tree / "a.exe").string(), "-d", (tree / "out").string()});
   ASSERT_EQ(extract.status, 0) << Describe(extract);
   ExpectSameFiles(tree / "payload", tree / "out");
   EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
@@ -531,6 +536,7 @@ TEST(VozipCli, HelpAndUsageErrors) {
       {"extract", "a.voz", "-d"},
       {"extract", "a.voz", "--unknown"},
       {"list", "a.voz", "--key"},
+      {"test", "a.voz", "--key", std::string(65536, 'k')},
   };
   for (const auto& args : usage_errors) {
     const Outcome run = Vozip(tree, args);

@@ -95,7 +95,7 @@ std::vector<Input> Inputs() {
       {"text", tsv_test::Text(5000, 1)},
       {"random", tsv_test::RandomBytes(5000, 2)},
       {"two_letters", tsv_test::RandomBytes(3000, 4, 2)},
-      {"binary_with_repeats", tsv_test::BinaryWithRepeats(20000, 5)},
+      {"binary_with_repeats", tsv_test::BinaryWithRepeats(12000, 5)},
       {"repeat_at_1024", tsv_test::RepeatAt(1024, 600, 6)},
       {"repeat_at_4096", tsv_test::RepeatAt(4096, 600, 6)},
       {"repeat_at_4097", tsv_test::RepeatAt(4097, 600, 6)},
@@ -248,41 +248,77 @@ TEST(ImplodeRandomized, RoundTrips) {
   }
 }
 
-// Streaming through a reader and writer gives the same stream as the in-memory call,
-// over inputs long enough to slide the window and cross parse blocks.
+// Feeds `input` in reads of the given sizes (cycling) and collects the stream.
+struct Streamed {
+  vozip::ImplodeStatus status;
+  Bytes stream;
+  vozip::ImplodeSummary summary;
+};
+
+Streamed Stream(const Bytes& input, const ImplodeOptions& o, const vozip::EncoderLimits& limits,
+                std::vector<size_t> read_sizes = {1 << 16}) {
+  size_t offset = 0;
+  size_t calls = 0;
+  const vozip::ImplodeReader read = [&](uint8_t* buffer, size_t capacity, size_t* stored) {
+    *stored = std::min({capacity, read_sizes[calls++ % read_sizes.size()], input.size() - offset});
+    std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(offset), *stored, buffer);
+    offset += *stored;
+    return true;
+  };
+  Streamed out;
+  const vozip::ImplodeWriter write = [&](const uint8_t* data, size_t size) {
+    out.stream.insert(out.stream.end(), data, data + size);
+    return true;
+  };
+  out.status = vozip::RunEncoder(read, write, o, limits, &out.summary);
+  return out;
+}
+
+// How reads are split does not change the stream, and the summary describes it.
 TEST(ImplodeStreaming, MatchesInMemoryAndSummarises) {
-  Bytes input = tsv_test::BinaryWithRepeats(300000, 41);
-  const Bytes text = tsv_test::Text(300000, 42);
+  Bytes input = tsv_test::BinaryWithRepeats(50000, 41);
+  const Bytes text = tsv_test::Text(50000, 42);
   input.insert(input.end(), text.begin(), text.end());
-  const size_t chunk_sizes[] = {1, 7, 4095, 65536, 300001};
   for (int level : {1, 4, 7, 9}) {
     for (LiteralMode mode : kModes) {
       const ImplodeOptions o{mode, 2048, level};
       SCOPED_TRACE(Describe(o));
-      size_t offset = 0;
-      size_t calls = 0;
-      const vozip::ImplodeReader read = [&](uint8_t* buffer, size_t capacity, size_t* stored) {
-        *stored = std::min({capacity, chunk_sizes[calls++ % 5], input.size() - offset});
-        std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(offset), *stored, buffer);
-        offset += *stored;
-        return true;
-      };
-      Bytes stream;
-      const vozip::ImplodeWriter write = [&](const uint8_t* data, size_t size) {
-        stream.insert(stream.end(), data, data + size);
-        return true;
-      };
-      vozip::ImplodeSummary summary;
-      // A small spill limit sends auto's candidates through temporary files.
-      ASSERT_EQ(vozip::RunEncoder(read, write, o, 1000, &summary), vozip::ImplodeStatus::kOk);
-      EXPECT_EQ(stream, Compress(input, o));
-      ExpectValidStreamOf(stream, input, o);
+      const Streamed run = Stream(input, o, {}, {1, 7, 4095, 65536, 100001});
+      ASSERT_EQ(run.status, vozip::ImplodeStatus::kOk);
+      EXPECT_EQ(run.stream, Compress(input, o));
 
       const uint32_t size = static_cast<uint32_t>(input.size());
-      EXPECT_EQ(summary.input_size, input.size());
-      EXPECT_EQ(summary.output_size, stream.size());
-      EXPECT_EQ(summary.input_crc, UpdateCrc32(input.data(), &size, &kCrc32Preset));
-      EXPECT_EQ(summary.literal_mode, stream[0]);
+      EXPECT_EQ(run.summary.input_size, input.size());
+      EXPECT_EQ(run.summary.output_size, run.stream.size());
+      EXPECT_EQ(run.summary.input_crc, UpdateCrc32(input.data(), &size, &kCrc32Preset));
+      EXPECT_EQ(run.summary.literal_mode, run.stream[0]);
+    }
+  }
+}
+
+// Small parse blocks make every parser meet many block ends and window slides, and
+// a small spill limit sends both candidates of literals auto through temporary files.
+TEST(ImplodeStreaming, SmallBlocksAndSpilledCandidatesRoundTrip) {
+  Bytes input = tsv_test::BinaryWithRepeats(20000, 43);
+  const Bytes text = tsv_test::Text(20000, 44);
+  input.insert(input.end(), text.begin(), text.end());
+  vozip::EncoderLimits limits;
+  limits.optimal_block = 5000;
+  limits.chain_block = 3001;
+  limits.spill_memory = 1000;
+  for (int level = 1; level <= 9; ++level) {
+    for (unsigned dict : kDictSizes) {
+      Bytes by_mode[3];
+      for (int m = 0; m < 3; ++m) {
+        const ImplodeOptions o{kModes[m], dict, level};
+        SCOPED_TRACE(Describe(o));
+        Streamed run = Stream(input, o, limits);
+        ASSERT_EQ(run.status, vozip::ImplodeStatus::kOk);
+        ExpectValidStreamOf(run.stream, input, o);
+        by_mode[m] = std::move(run.stream);
+      }
+      const Bytes& smaller = by_mode[1].size() < by_mode[0].size() ? by_mode[1] : by_mode[0];
+      EXPECT_EQ(by_mode[2], smaller) << "auto, level " << level << ", dict " << dict;
     }
   }
 }

@@ -74,10 +74,10 @@ TEST(OptimalParse, EqualsBruteForceShortestPath) {
   const Bytes far_pair = tsv_test::PairRepeatedAt(257, 6);
   pairs_near_and_far.insert(pairs_near_and_far.end(), far_pair.begin(), far_pair.end());
   const Input inputs[] = {
-      {"two_letters", tsv_test::RandomBytes(1500, 1, 2)},
-      {"four_letters", tsv_test::RandomBytes(1200, 2, 4)},
-      {"text", tsv_test::Text(1500, 3)},
-      {"binary_with_repeats", tsv_test::BinaryWithRepeats(1500, 4)},
+      {"two_letters", tsv_test::RandomBytes(1100, 1, 2)},
+      {"four_letters", tsv_test::RandomBytes(800, 2, 4)},
+      {"text", tsv_test::Text(1100, 3)},
+      {"binary_with_repeats", tsv_test::BinaryWithRepeats(1100, 4)},
       {"run", tsv_test::Run(300, 0)},
       {"pairs_near_and_far", pairs_near_and_far},
       {"repeat_beyond_small_dictionary", tsv_test::RepeatAt(1500, 200, 7)},
@@ -95,13 +95,13 @@ TEST(OptimalParse, EqualsBruteForceShortestPath) {
 }
 
 TEST(OptimalParse, NeverLongerThanAnyOtherLevel) {
-  Bytes mixed = tsv_test::Text(20000, 11);
-  const Bytes binary = tsv_test::BinaryWithRepeats(30000, 12);
+  Bytes mixed = tsv_test::Text(8000, 11);
+  const Bytes binary = tsv_test::BinaryWithRepeats(8000, 12);
   mixed.insert(mixed.end(), binary.begin(), binary.end());
   const Input inputs[] = {
-      {"text", tsv_test::Text(30000, 13)},
-      {"binary_with_repeats", tsv_test::BinaryWithRepeats(40000, 14)},
-      {"four_letters", tsv_test::RandomBytes(20000, 15, 4)},
+      {"text", tsv_test::Text(12000, 13)},
+      {"binary_with_repeats", tsv_test::BinaryWithRepeats(16000, 14)},
+      {"four_letters", tsv_test::RandomBytes(8000, 15, 4)},
       {"text_then_binary", mixed},
   };
   for (const Input& input : inputs) {

@@ -47,6 +47,7 @@ int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_fold
     bool missing = false;
     if (TakeOptionValue(argc, argv, &i, "--key", &value, &missing)) {
       if (missing) return UsageError(command, "--key needs a value");
+      if (value.size() > 65535) return UsageError(command, "--key is longer than 65,535 characters");
       args->has_key = true;
       args->key = value;
     } else if (takes_folder && (TakeOptionValue(argc, argv, &i, "-d", &value, &missing) ||
@@ -183,9 +184,13 @@ int ExtractHelp() {
 // The extractor reports through plain procedures; they draw here.
 ProgressBar* g_extract_bar = nullptr;
 std::string g_current_entry;
+std::vector<std::string> g_entries;  // full output paths, in the order extracted
 
 void OnExtractProgress(const char* file_name, int32_t percent) {
-  g_current_entry = file_name;
+  if (g_current_entry != file_name) {
+    g_current_entry = file_name;
+    g_entries.push_back(g_current_entry);
+  }
   if (g_extract_bar != nullptr) g_extract_bar->UpdatePercent(percent);
 }
 
@@ -260,14 +265,14 @@ int32_t ExtractSetupFile(const std::string& file, const std::string& file_ansi,
   return kExtractOutputUnavailable;
 }
 
-// The entry's name from its full output path (destination, "\", name).
+// The entry's stored name from its full output path (destination, "\", name).
 std::string EntryName(const std::string& path, const std::string& folder) {
   std::string name = path;
   if (name.compare(0, folder.size(), folder) == 0) {
     name.erase(0, folder.size());
     while (!name.empty() && name[0] == '\\') name.erase(0, 1);
   }
-  return Cp1252ToUtf8(name);
+  return name;
 }
 
 bool CopyFile(const std::string& from, const std::string& to, std::string* error,
@@ -349,9 +354,10 @@ int CmdExtract(int argc, char** argv) {
   if (const int usage = ParseInspectArgs(command, argc, argv, true, &args)) return usage;
   if (args.folder.empty()) args.folder = ".";
 
-  // Reading ahead (without changing anything) gives the names to spell in UTF-8
-  // afterwards where the system needs that, and the measure of a setup file's work
-  // for the progress bar, which the locator's message pump does not report.
+  // The extractor's progress reports name the entries of an archive. The locator's
+  // message pump does not, so for a setup file a read-ahead (which changes nothing)
+  // gives the names to spell in UTF-8 afterwards where the system needs that, and
+  // the measure of the work for the progress bar.
   const bool bar_wanted = host::IsTerminal(stderr);
   InspectReport listing;
   listing.result = kArchiveCannotOpen;
@@ -371,7 +377,7 @@ int CmdExtract(int argc, char** argv) {
   if (setup_file && args.has_key) {
     return UsageError(command, "--key applies to archives: a setup file's payload has no key");
   }
-  if (ExtractedNamesNeedUtf8() || (setup_file && bar_wanted)) {
+  if (setup_file && (ExtractedNamesNeedUtf8() || bar_wanted)) {
     InspectOptions options;
     options.key = args.key;
     listing = InspectArchive(args.file, options);
@@ -388,6 +394,7 @@ int CmdExtract(int argc, char** argv) {
   ProgressBar bar(command);
   g_extract_bar = &bar;
   g_current_entry.clear();
+  g_entries.clear();
   int32_t result = kExtractOk;
   const std::string copy = host::JoinPath(args.folder, "tempfile.$$$");
   std::string problem;
@@ -411,11 +418,14 @@ int CmdExtract(int argc, char** argv) {
 
   std::vector<std::string> names;
   for (const ArchiveEntry& entry : listing.entries) names.push_back(entry.name);
+  for (const std::string& path : g_entries) names.push_back(EntryName(path, folder_ansi));
   if (!RenameExtractedToUtf8(args.folder, names, &error)) {
     PrintWarning(command, "cannot give a file its UTF-8 name: " + error);
   }
   if (result != kExtractOk) {
-    if (problem.empty()) problem = ExtractProblem(result, EntryName(g_current_entry, folder_ansi));
+    if (problem.empty()) {
+      problem = ExtractProblem(result, Cp1252ToUtf8(EntryName(g_current_entry, folder_ansi)));
+    }
     return FailWith(command, result, args.file + ": " + problem);
   }
   std::printf("%s: extracted into %s\n", args.file.c_str(), args.folder.c_str());

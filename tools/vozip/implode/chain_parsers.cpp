@@ -9,7 +9,9 @@ bool Pays(const Match& match, const ParseRange& range, uint32_t pos, const CostM
   if (match.length == 0) return false;
   if (match.length >= 7) return true;
   unsigned literal_bits = 0;
-  for (uint32_t i = 0; i < match.length; ++i) literal_bits += costs.LiteralCost(range.data[pos + i]);
+  for (uint32_t i = 0; i < match.length; ++i) {
+    literal_bits += costs.LiteralCost(range.data[pos + i]);
+  }
   return costs.CopyCost(match.length, match.distance) < literal_bits;
 }
 
@@ -41,9 +43,6 @@ class ChainParse {
     }
     return after;
   }
-
-  const ParseRange& range() const { return range_; }
-  const ChainEffort& effort() const { return effort_; }
 
  private:
   HashChain& chain_;

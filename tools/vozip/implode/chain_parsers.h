@@ -1,5 +1,5 @@
-// The fast parsers, over hash chains: greedy (take the best copy at each position)
-// and lazy (first look whether the next position starts a better one).
+// The parsers over hash chains: greedy (take the best copy at each position) and
+// lazy (first look whether the next position starts a better one).
 #pragma once
 
 #include "cost_model.h"

@@ -4,14 +4,6 @@
 #include "match_length.h"
 
 namespace vozip {
-namespace {
-
-uint32_t Hash3(const uint8_t* p) {
-  const uint32_t v = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
-  return (v * 0x9E3779B1u) >> (32 - 14);
-}
-
-}  // namespace
 
 FastParser::FastParser(unsigned dict_size)
     : dict_size_(dict_size), last_(size_t{1} << kHashBits, kNoPosition) {}

@@ -23,6 +23,11 @@ class FastParser {
  private:
   static constexpr unsigned kHashBits = 14;
 
+  static uint32_t Hash3(const uint8_t* p) {
+    const uint32_t v = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+    return (v * 0x9E3779B1u) >> (32 - kHashBits);
+  }
+
   uint32_t dict_size_;
   std::vector<uint32_t> last_;  // hash of 3 bytes -> newest position searched
 };

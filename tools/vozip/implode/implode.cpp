@@ -4,6 +4,7 @@
 #include "implode.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -25,15 +26,8 @@
 namespace vozip {
 namespace {
 
-// Positions parsed per step. The minimum-cost parse is exact within a block; its
-// items do not cross a block's end, which costs a few bits per block at most. The
-// fast parses only need a block to keep their buffers small.
-constexpr uint32_t kOptimalBlockSize = 1u << 18;
-constexpr uint32_t kChainBlockSize = 1u << 16;
 // The binary tree keeps two dictionaries' worth of slots (the hash chains one).
 constexpr uint32_t kSlotCountPerDict = 2;
-// A candidate stream of literals auto stays in memory up to this size.
-constexpr size_t kSpillMemory = size_t{16} << 20;
 
 unsigned DictBits(unsigned dict_size) {
   unsigned bits = implode::kMinDictBits;
@@ -49,28 +43,31 @@ struct Output {
   CostModel costs;
   StreamWriter writer;  // holds the bytes encoded and not yet handed on
   SpillBuffer spill;  // literals auto only
-  Items items;
+  Items items;        // the block's parse for this mode (the first output's if shared)
 };
 
 class Encoder {
  public:
-  Encoder(const ImplodeOptions& options, size_t spill_memory)
+  Encoder(const ImplodeOptions& options, const EncoderLimits& limits)
       : dict_size_(options.dict_size),
         dict_bits_(DictBits(options.dict_size)),
         plan_(PlanForLevel(options.level, options.dict_size)),
         auto_mode_(options.literals == LiteralMode::kAuto),
         raw_costs_(MakeCostModel(implode::kRawLiterals, dict_bits_)),
+        block_size_(plan_.parser == Parser::kOptimal ? limits.optimal_block : limits.chain_block),
         // After a slide pos_ lies below dictionary + slide unit; then come a block
         // and the lookahead, and the last copy may run 517 bytes past the block.
-        block_size_(plan_.parser == Parser::kOptimal ? kOptimalBlockSize : kChainBlockSize),
-        window_((1 + kSlotCountPerDict) * size_t{dict_size_} + block_size_ +
-                2 * implode::kMaxCopy) {
+        window_size_((1 + kSlotCountPerDict) * size_t{dict_size_} + block_size_ +
+                     2 * implode::kMaxCopy),
+        // Uninitialised: only what the input fills is ever read.
+        window_(new uint8_t[window_size_]) {
     if (options.literals != LiteralMode::kCoded) {
-      outputs_.push_back(std::make_unique<Output>(implode::kRawLiterals, dict_bits_, spill_memory));
+      outputs_.push_back(
+          std::make_unique<Output>(implode::kRawLiterals, dict_bits_, limits.spill_memory));
     }
     if (options.literals != LiteralMode::kRaw) {
       outputs_.push_back(
-          std::make_unique<Output>(implode::kCodedLiterals, dict_bits_, spill_memory));
+          std::make_unique<Output>(implode::kCodedLiterals, dict_bits_, limits.spill_memory));
     }
     if (plan_.parser == Parser::kOptimal) {
       tree_.emplace(dict_size_);
@@ -94,10 +91,10 @@ class Encoder {
     for (auto& output : outputs_) output->writer.Finish();
     if (const ImplodeStatus status = HandOn(write); status != ImplodeStatus::kOk) return status;
 
-    const Output& chosen = *outputs_[Chosen()];
+    Output& chosen = *outputs_[Chosen()];
     if (auto_mode_) {
       bool write_failed = false;
-      if (!outputs_[Chosen()]->spill.CopyTo(write, &write_failed)) {
+      if (!chosen.spill.CopyTo(write, &write_failed)) {
         return write_failed ? ImplodeStatus::kWriteFailed : ImplodeStatus::kSpillFailed;
       }
     }
@@ -119,7 +116,7 @@ class Encoder {
     const uint32_t unit = kSlotCountPerDict * dict_size_;
     if (pos_ >= dict_size_ + unit) {
       const uint32_t shift = (pos_ - dict_size_) & ~(unit - 1);
-      std::memmove(window_.data(), window_.data() + shift, data_end_ - shift);
+      std::memmove(window_.get(), window_.get() + shift, data_end_ - shift);
       pos_ -= shift;
       data_end_ -= shift;
       if (fast_) fast_->Rebase(shift);
@@ -129,14 +126,14 @@ class Encoder {
     const size_t want = size_t{pos_} + block_size_ + implode::kMaxCopy;
     while (!input_ended_ && data_end_ < want) {
       size_t stored = 0;
-      if (!read(window_.data() + data_end_, window_.size() - data_end_, &stored)) return false;
-      if (stored > window_.size() - data_end_) return false;  // a reader that overran
+      if (!read(window_.get() + data_end_, window_size_ - data_end_, &stored)) return false;
+      if (stored > window_size_ - data_end_) return false;  // a reader that overran
       if (stored == 0) {
         input_ended_ = true;
         break;
       }
       const uint32_t count = static_cast<uint32_t>(stored);
-      if (want_crc_) crc_ = UpdateCrc32(window_.data() + data_end_, &count, &crc_);
+      if (want_crc_) crc_ = UpdateCrc32(window_.get() + data_end_, &count, &crc_);
       data_end_ += count;
       input_size_ += count;
     }
@@ -144,43 +141,48 @@ class Encoder {
   }
 
   void ParseBlock() {
-    ParseRange range{window_.data(), pos_, pos_ + block_size_, data_end_};
+    ParseRange range{window_.get(), pos_, pos_ + block_size_, data_end_};
     if (range.end > data_end_) range.end = data_end_;  // only where the input has ended
     uint32_t after = range.end;
+    // The parses other than the minimum-cost one do not depend on the literal mode:
+    // they weigh short copies against raw literals whatever the mode. So one parse
+    // serves both streams of literals auto, which then is exactly the smaller of the
+    // two streams the modes give alone (a coded-aware choice would gain about 0.1
+    // to 1% in coded mode).
+    Items& shared = outputs_[0]->items;
+    const Items* items_of[OptimalParser::kMaxModels] = {&shared, &shared};
+    shared.clear();
     switch (plan_.parser) {
-      case Parser::kFast: {
-        Items& items = outputs_[0]->items;
-        items.clear();
-        after = fast_->Parse(range, &items);
-        for (size_t k = 1; k < outputs_.size(); ++k) outputs_[k]->items = items;
+      case Parser::kFast:
+        after = fast_->Parse(range, &shared);
         break;
-      }
       case Parser::kGreedy:
-      case Parser::kLazy: {
-        // The fast parses do not depend on the literal mode: they weigh short copies
-        // against raw literals whatever the mode. So one parse serves both streams
-        // of literals auto, which then is exactly the smaller of the two streams the
-        // modes give alone (a coded-aware choice would gain about 0.1 to 1%).
-        Items& items = outputs_[0]->items;
-        items.clear();
-        const auto parse = plan_.parser == Parser::kGreedy ? ParseGreedy : ParseLazy;
-        after = parse(*chain_, range, plan_.chain, raw_costs_, &items);
-        for (size_t k = 1; k < outputs_.size(); ++k) outputs_[k]->items = items;
+        after = ParseGreedy(*chain_, range, plan_.chain, raw_costs_, &shared);
         break;
-      }
+      case Parser::kLazy:
+        after = ParseLazy(*chain_, range, plan_.chain, raw_costs_, &shared);
+        break;
       case Parser::kOptimal: {
         const CostModel* costs[OptimalParser::kMaxModels];
         Items* items[OptimalParser::kMaxModels];
         for (size_t k = 0; k < outputs_.size(); ++k) {
           costs[k] = &outputs_[k]->costs;
           items[k] = &outputs_[k]->items;
+          items_of[k] = items[k];
         }
         optimal_->Parse(*tree_, range, plan_.tree, costs, items,
                         static_cast<unsigned>(outputs_.size()));
         break;
       }
     }
-    for (auto& output : outputs_) output->writer.WriteItems(output->items, window_.data(), pos_);
+    if (outputs_.size() == 2 && items_of[0] == items_of[1]) {
+      StreamWriter::WriteItemsTwice(shared, window_.get(), pos_, outputs_[0]->writer,
+                                    outputs_[1]->writer);
+    } else {
+      for (size_t k = 0; k < outputs_.size(); ++k) {
+        outputs_[k]->writer.WriteItems(*items_of[k], window_.get(), pos_);
+      }
+    }
     pos_ = after;
   }
 
@@ -210,7 +212,8 @@ class Encoder {
   const bool auto_mode_;
   const CostModel raw_costs_;
   const uint32_t block_size_;
-  std::vector<uint8_t> window_;
+  const size_t window_size_;
+  std::unique_ptr<uint8_t[]> window_;
   uint32_t pos_ = 0;       // next position to parse
   uint32_t data_end_ = 0;  // first position not yet read
   bool input_ended_ = false;
@@ -248,16 +251,16 @@ const char* ImplodeStatusText(ImplodeStatus status) {
 }
 
 ImplodeStatus RunEncoder(const ImplodeReader& read, const ImplodeWriter& write,
-                         const ImplodeOptions& options, size_t spill_memory,
+                         const ImplodeOptions& options, const EncoderLimits& limits,
                          ImplodeSummary* summary) {
   if (!ValidImplodeOptions(options)) return ImplodeStatus::kBadOptions;
-  Encoder encoder(options, spill_memory);
+  Encoder encoder(options, limits);
   return encoder.Run(read, write, summary);
 }
 
 ImplodeStatus ImplodeStream(const ImplodeReader& read, const ImplodeWriter& write,
                             const ImplodeOptions& options, ImplodeSummary* summary) {
-  return RunEncoder(read, write, options, kSpillMemory, summary);
+  return RunEncoder(read, write, options, EncoderLimits{}, summary);
 }
 
 std::vector<uint8_t> Implode(const uint8_t* data, size_t size, const ImplodeOptions& options) {
@@ -274,7 +277,9 @@ std::vector<uint8_t> Implode(const uint8_t* data, size_t size, const ImplodeOpti
     stream.insert(stream.end(), bytes, bytes + count);
     return true;
   };
-  RunEncoder(read, write, options, SIZE_MAX, nullptr);  // memory cannot fail here
+  EncoderLimits limits;
+  limits.spill_memory = SIZE_MAX;  // both candidates stay in memory
+  RunEncoder(read, write, options, limits, nullptr);  // memory cannot fail here
   return stream;
 }
 

@@ -7,11 +7,14 @@
 // so the compressor's only freedom is the parse: which copies to use where.
 //
 // Levels 1 (fastest) to 9 (smallest):
-//   1-3  greedy parse over hash chains of growing depth,
+//   1    greedy parse, one remembered position per hash of 3 bytes,
+//   2-3  greedy parse over hash chains,
 //   4-6  lazy parse (one position of lookahead) over deeper hash chains,
 //   7-8  minimum-cost parse over a binary-tree match finder with a search limit,
+//        taking long copies whole,
 //   9    minimum-cost parse over every match in the dictionary: for the format's
-//        fixed code costs the stream is the shortest any parse can give.
+//        fixed code costs the stream is the shortest any parse can give (exact
+//        within blocks of 1 MiB: no copy crosses a block's end).
 //
 // Literals `kAuto` writes both modes and keeps the smaller stream (raw on a tie).
 #pragma once
@@ -65,14 +68,15 @@ using ImplodeReader = std::function<bool(uint8_t* buffer, size_t capacity, size_
 using ImplodeWriter = std::function<bool(const uint8_t* data, size_t size)>;
 
 // Compresses everything `read` delivers into one stream handed to `write` in order.
-// Memory stays bounded whatever the input size (a few MiB for the window and the
-// parse). With literals kAuto both modes are encoded side by side from one reading
-// of the input, each into a spill buffer that moves to an unnamed temporary file
-// beyond 16 MiB; once the input ends the smaller stream is copied to `write`. So
-// auto needs no second reading of the input, at the cost of temporary disk space of
-// up to the two streams' sizes for large inputs; callers that must avoid that pick
-// a mode. After a failure `write` may have received the start of a stream, which
-// the caller discards. `summary` (optional) is filled on kOk.
+// Memory stays bounded whatever the input size: at levels 7-9 about 1 MiB of input
+// window and 8 MiB of parse state per literal mode, far less below. With literals
+// kAuto both modes are encoded side by side from one reading of the input, each
+// into a spill buffer that moves to an unnamed temporary file beyond 16 MiB; once
+// the input ends the smaller stream is copied to `write`. So auto needs no second
+// reading of the input (the source may be a pipe), at the cost of temporary disk
+// space of up to the two streams' sizes for large inputs; callers that must avoid
+// that pick a mode. After a failure `write` may have received the start of a
+// stream, which the caller discards. `summary` (optional) is filled on kOk.
 ImplodeStatus ImplodeStream(const ImplodeReader& read, const ImplodeWriter& write,
                             const ImplodeOptions& options, ImplodeSummary* summary = nullptr);
 

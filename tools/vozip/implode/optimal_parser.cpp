@@ -7,7 +7,7 @@
 namespace vozip {
 
 OptimalParser::OptimalParser(uint32_t max_range) : matches_(implode::kMaxCopy + 1) {
-  for (auto& nodes : nodes_) nodes.resize(size_t{max_range} + 1);
+  for (auto& nodes : nodes_) nodes.reset(new Node[size_t{max_range} + 1]);
 }
 
 void OptimalParser::Parse(BinaryTree& tree, const ParseRange& range, const TreeEffort& effort,
@@ -15,7 +15,7 @@ void OptimalParser::Parse(BinaryTree& tree, const ParseRange& range, const TreeE
                           unsigned model_count) {
   const uint32_t length = range.end - range.begin;
   for (unsigned k = 0; k < model_count; ++k) {
-    std::fill_n(nodes_[k].begin(), length + 1, Node{UINT32_MAX, {0, 0}});
+    std::fill_n(nodes_[k].get(), length + 1, Node{UINT32_MAX, {0, 0}});
     nodes_[k][0].cost = 0;
   }
   uint32_t covered = 0;  // positions before this are inside a copy taken whole
@@ -31,25 +31,25 @@ void OptimalParser::Parse(BinaryTree& tree, const ParseRange& range, const TreeE
       const Match longest = matches_[match_count - 1];
       const uint32_t copy_length = std::min(longest.length, room);
       for (unsigned k = 0; k < model_count; ++k) {
-        RelaxCopy(*costs[k], nodes_[k], at, copy_length, longest.distance);
+        RelaxCopy(*costs[k], nodes_[k].get(), at, copy_length, longest.distance);
       }
       covered = at + copy_length;
       continue;
     }
     for (unsigned k = 0; k < model_count; ++k) {
-      Relax(*costs[k], nodes_[k], at, range.data[pos], matches_.data(), match_count, room);
+      Relax(*costs[k], nodes_[k].get(), at, range.data[pos], matches_.data(), match_count, room);
     }
   }
-  for (unsigned k = 0; k < model_count; ++k) Trace(nodes_[k], length, items[k]);
+  for (unsigned k = 0; k < model_count; ++k) Trace(nodes_[k].get(), length, items[k]);
 }
 
 // Offers the edges leaving `at` (whose cost is final) to the positions they reach.
 // `room` is how many positions are left in the range.
-void OptimalParser::Relax(const CostModel& costs, std::vector<Node>& nodes, uint32_t at,
+void OptimalParser::Relax(const CostModel& costs, Node* nodes, uint32_t at,
                           uint8_t byte, const Match* matches, unsigned match_count,
                           uint32_t room) const {
   const uint32_t here = nodes[at].cost;
-  Node* const next = nodes.data() + at;
+  Node* const next = nodes + at;
   const uint32_t literal = here + costs.LiteralCost(byte);
   if (literal < next[1].cost) next[1] = {literal, {1, 0}};
 
@@ -77,7 +77,7 @@ void OptimalParser::Relax(const CostModel& costs, std::vector<Node>& nodes, uint
   }
 }
 
-void OptimalParser::RelaxCopy(const CostModel& costs, std::vector<Node>& nodes, uint32_t at,
+void OptimalParser::RelaxCopy(const CostModel& costs, Node* nodes, uint32_t at,
                               uint32_t copy_length, uint32_t distance) {
   const uint32_t cost = nodes[at].cost + costs.CopyCost(copy_length, distance);
   Node& to = nodes[at + copy_length];
@@ -86,7 +86,7 @@ void OptimalParser::RelaxCopy(const CostModel& costs, std::vector<Node>& nodes, 
   }
 }
 
-void OptimalParser::Trace(const std::vector<Node>& nodes, uint32_t length, Items* items) {
+void OptimalParser::Trace(const Node* nodes, uint32_t length, Items* items) {
   items->clear();
   for (uint32_t at = length; at > 0; at -= nodes[at].last.length) items->push_back(nodes[at].last);
   std::reverse(items->begin(), items->end());

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "binary_tree.h"
@@ -48,13 +49,15 @@ class OptimalParser {
     Item last;
   };
 
-  void Relax(const CostModel& costs, std::vector<Node>& nodes, uint32_t at, uint8_t byte,
+  void Relax(const CostModel& costs, Node* nodes, uint32_t at, uint8_t byte,
              const Match* matches, unsigned match_count, uint32_t room) const;
-  static void RelaxCopy(const CostModel& costs, std::vector<Node>& nodes, uint32_t at,
+  static void RelaxCopy(const CostModel& costs, Node* nodes, uint32_t at,
                         uint32_t copy_length, uint32_t distance);
-  static void Trace(const std::vector<Node>& nodes, uint32_t length, Items* items);
+  static void Trace(const Node* nodes, uint32_t length, Items* items);
 
-  std::vector<Node> nodes_[kMaxModels];
+  // One node per position of a range and its end, for each model. Left
+  // uninitialised until a range uses them: small inputs touch little of them.
+  std::unique_ptr<Node[]> nodes_[kMaxModels];
   std::vector<Match> matches_;
 };
 

@@ -70,6 +70,32 @@ void StreamWriter::WriteItems(const Items& items, const uint8_t* data, uint32_t 
   bits_.Release(packer);
 }
 
+void StreamWriter::WriteItemsTwice(const Items& items, const uint8_t* data, uint32_t pos,
+                                   StreamWriter& first, StreamWriter& second) {
+  BitPacker packer1 = first.bits_.Reserve(4 * items.size());
+  BitPacker packer2 = second.bits_.Reserve(4 * items.size());
+  for (const Item item : items) {
+    if (IsLiteral(item)) {
+      const Code literal1 = first.literal_[data[pos]];
+      const Code literal2 = second.literal_[data[pos]];
+      packer1.Put(literal1.bits, literal1.count);
+      packer2.Put(literal2.bits, literal2.count);
+    } else {
+      // Copies have the same codes in both modes.
+      const Code length = first.length_[item.length];
+      const Code distance = item.length == implode::kMinCopy
+                                ? first.short_distance_[item.distance]
+                                : first.long_distance_[item.distance];
+      const uint32_t bits = length.bits | (distance.bits << length.count);
+      packer1.Put(bits, length.count + distance.count);
+      packer2.Put(bits, length.count + distance.count);
+    }
+    pos += item.length;
+  }
+  first.bits_.Release(packer1);
+  second.bits_.Release(packer2);
+}
+
 void StreamWriter::Finish() {
   // Nothing after the marker belongs to the stream; it carries no distance.
   BitPacker packer = bits_.Reserve(4);

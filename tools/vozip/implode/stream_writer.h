@@ -18,6 +18,11 @@ class StreamWriter {
   // Encodes items covering the input from `pos` on; `data` holds the literals.
   void WriteItems(const Items& items, const uint8_t* data, uint32_t pos);
 
+  // Encodes the same items into two writers of the same dictionary in one pass:
+  // only literals differ between the modes.
+  static void WriteItemsTwice(const Items& items, const uint8_t* data, uint32_t pos,
+                              StreamWriter& first, StreamWriter& second);
+
   // Appends the end-of-stream marker and the last partial byte.
   void Finish();
 

@@ -214,13 +214,15 @@ bool FindPayloadMarker(std::FILE* file, bool* found, uint64_t* marker_offset, st
     if (got == 0) break;
     const size_t filled = kept + got;
     const char* end = buffer.data() + filled;
-    const char* begin = buffer.data();
-    const char* hit = std::search(begin, end, kPayloadMarker,
-                                  kPayloadMarker + kPayloadMarkerLength);
-    if (hit != end) {
-      *found = true;
-      *marker_offset = kept_offset + static_cast<uint64_t>(hit - buffer.data());
-      return true;
+    // The marker's first byte, '<', is rare in most files: look for it, then compare.
+    for (const char* at = buffer.data(); at + kPayloadMarkerLength <= end; ++at) {
+      at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+      if (at == nullptr || at + kPayloadMarkerLength > end) break;
+      if (std::memcmp(at, kPayloadMarker, kPayloadMarkerLength) == 0) {
+        *found = true;
+        *marker_offset = kept_offset + static_cast<uint64_t>(at - buffer.data());
+        return true;
+      }
     }
     kept = std::min(filled, kPayloadMarkerLength - 1);
     std::memmove(buffer.data(), end - kept, kept);

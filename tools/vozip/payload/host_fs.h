@@ -67,8 +67,8 @@ int ProcessId();
 // A command-line argument as a UTF-8 path (Windows hands them over in the ANSI code
 // page).
 std::string PathFromArgument(const char* argument);
-// A UTF-8 path in the form the setup's own ANSI code takes; false when the ANSI
-// code page cannot spell it.
+// A UTF-8 path in the form the setup's own code takes: in the ANSI code page, with
+// "\" between folders. False when the ANSI code page cannot spell it.
 bool PathToAnsi(const std::string& path, std::string* ansi);
 
 }  // namespace vozip::host

@@ -150,7 +150,12 @@ int ProcessId() { return static_cast<int>(getpid()); }
 std::string PathFromArgument(const char* argument) { return argument; }
 
 bool PathToAnsi(const std::string& path, std::string* ansi) {
+  // The setup's code splits paths at "\" (and its POSIX layer maps that back to "/"):
+  // "/tmp/out/tempfile.$$$" as it stands would look like a bare file name to it.
   *ansi = path;
+  for (char& c : *ansi) {
+    if (c == '/') c = '\\';
+  }
   return true;
 }
 
