@@ -40,6 +40,8 @@ class ChooserDrivesTest : public ChooserCase {
     drives_.RemoveAll();
     std::error_code ignored;
     fs::remove_all(DosDevicesFolder() + "\\unc\\tsvserver", ignored);
+    // An empty unc folder left behind would make "\\\" a path that exists.
+    fs::remove(DosDevicesFolder() + "\\unc", ignored);
     ChooserCase::TearDown();
   }
 
