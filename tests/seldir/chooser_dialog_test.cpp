@@ -230,7 +230,10 @@ TEST_F(ChooserDialogTest, EnterInThePathFieldAcceptsIt) {
 
 TEST_F(ChooserDialogTest, RefusesTextThatIsNoFullPath) {
   const std::string too_long = "C:\\" + std::string(257, 'x');  // 260 characters
-  const std::string texts[] = {"C:", "abc", "Setup", "", too_long};
+  // Short enough for the field, but too long a path once the current directory is
+  // put in front: the system cannot expand it, and there is no folder to return.
+  const std::string unexpandable = "C:" + std::string(257, 'y');
+  const std::string texts[] = {"C:", "abc", "Setup", "", too_long, unexpandable};
   ChooserRun run(Root("Empty"));
   ASSERT_NE(run.dialog(), nullptr);
   for (const std::string& text : texts) {
