@@ -2,6 +2,7 @@
 
 #include <winnetwk.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "resources/chooser_ids.h"
@@ -13,22 +14,16 @@ namespace {
 
 constexpr DWORD kNameBufferSize = 260;
 
-// The icon of a drive type; 0 for types the box leaves out.
+// The icon of each drive type, by its number (DRIVE_REMOVABLE 2 to DRIVE_RAMDISK 6);
+// 0 for the types the box leaves out (DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR).
+constexpr uint16_t kDriveIcons[] = {0, 0, IDI_FLOPPY_DRIVE, IDI_HARD_DISK, IDI_NETWORK_DRIVE, IDI_DISC_DRIVE,
+                                    IDI_RAM_DISK};
+static_assert(DRIVE_REMOVABLE == 2 && DRIVE_FIXED == 3 && DRIVE_REMOTE == 4 && DRIVE_CDROM == 5 &&
+                  DRIVE_RAMDISK == 6,
+              "drive types index the icon table");
+
 int DriveIconId(UINT drive_type) {
-  switch (drive_type) {
-    case DRIVE_REMOVABLE:
-      return IDI_FLOPPY_DRIVE;
-    case DRIVE_FIXED:
-      return IDI_HARD_DISK;
-    case DRIVE_REMOTE:
-      return IDI_NETWORK_DRIVE;
-    case DRIVE_CDROM:
-      return IDI_DISC_DRIVE;
-    case DRIVE_RAMDISK:
-      return IDI_RAM_DISK;
-    default:
-      return 0;  // DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR
-  }
+  return drive_type < sizeof(kDriveIcons) / sizeof(kDriveIcons[0]) ? kDriveIcons[drive_type] : 0;
 }
 
 // Shared icons are the system's to keep; they are never destroyed.

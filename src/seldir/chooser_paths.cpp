@@ -1,14 +1,8 @@
 #include "seldir/chooser_paths.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr size_t kExtraPathRoom = 260;
-// A full path can only grow between two calls if the current directory changes in
-// between; a few rounds settle that, and a bound keeps a faulty service from
-// looping forever.
-constexpr int kFullPathAttempts = 4;
 
 // Position of the last backslash in the first length bytes of path, or -1.
 long LastBackslash(const Text& path, size_t length) {
@@ -37,40 +31,26 @@ Text FolderSearchPattern(const Text& folder) { return folder + "\\*.*"; }
 
 Text ExpandFullPathWith(const Text& path, FullPathNameProc full_path_name, void* context) {
   Text full;
-  uint32_t buffer_size = static_cast<uint32_t>(path.size() + kExtraPathRoom);
-  for (int attempt = 0; attempt < kFullPathAttempts; ++attempt) {
-    full.Resize(buffer_size);
-    const uint32_t length = full_path_name(path.c_str(), buffer_size, full.data(), context);
-    if (length == 0) return Text();
-    if (length < buffer_size) {
-      full.Resize(length);
-      RemoveDoubledBackslashes(full);
-      return full;
-    }
-    buffer_size = length;  // the size it needs, terminator included
-  }
-  return Text();
+  const uint32_t buffer_size = static_cast<uint32_t>(path.size() + kExtraPathRoom);
+  full.Resize(buffer_size);
+  const uint32_t length = full_path_name(path.c_str(), buffer_size, full.data(), context);
+  // A length that does not fit is the size the service would need: the buffer does
+  // not hold that path, so there is none to give.
+  if (length == 0 || length >= buffer_size) return Text();
+  full.Resize(length);
+  RemoveDoubledBackslashes(full);
+  return full;
 }
 
 bool NextFolderLevel(const Text& path, size_t* position, Text* level) {
-  size_t start = *position;
+  const size_t start = *position;
   if (start >= path.size()) return false;
-  const char* rest = path.c_str() + start;
-  const char* backslash = static_cast<const char*>(std::memchr(rest, '\\', path.size() - start));
-  if (start == 0) {
-    // The first level keeps its backslash: C:\ is the drive's root.
-    const size_t length = backslash != nullptr ? static_cast<size_t>(backslash - rest) + 1 : path.size();
-    *level = path.Substring(0, length);
-    *position = length;
-    return true;
-  }
-  if (backslash == nullptr) {
-    *level = path.Substring(start, path.size() - start);
-    *position = path.size();
-    return true;
-  }
-  *level = path.Substring(start, static_cast<size_t>(backslash - rest));
-  *position = static_cast<size_t>(backslash - path.c_str()) + 1;
+  size_t end = start;
+  while (end < path.size() && path[end] != '\\') ++end;
+  // The first level keeps its backslash: C:\ is the drive's root.
+  const size_t kept = start == 0 && end < path.size() ? end + 1 : end;
+  *level = path.Substring(start, kept - start);
+  *position = end + 1;
   return true;
 }
 

@@ -37,9 +37,9 @@ void DropOneTrailingBackslash(Text& path);
 // The pattern that lists every entry of folder: folder + "\*.*".
 Text FolderSearchPattern(const Text& folder);
 
-// The full form of path through full_path_name, doubled backslashes removed; empty
-// when the service fails. A full path longer than the first buffer is fetched again
-// with the size the service asked for, never read past the buffer.
+// The full form of path through full_path_name, asked with room for the path's
+// length plus 260 characters, doubled backslashes removed; empty when the service
+// fails or reports a path longer than that room (which is never read past).
 Text ExpandFullPathWith(const Text& path, FullPathNameProc full_path_name, void* context);
 
 // The levels of the folder list for path, one per call: the first is the path up to

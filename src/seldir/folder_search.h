@@ -12,9 +12,7 @@
 // Keeps the "no disk in drive" box away while it lives.
 class QuietDriveErrors {
  public:
-  QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {
-    SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
-  }
+  QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
   ~QuietDriveErrors() { SetErrorMode(previous_); }
   QuietDriveErrors(const QuietDriveErrors&) = delete;
   QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;

@@ -1,5 +1,6 @@
 #include "seldir/zseldir.h"
 
+#include "platform/file.h"
 #include "resources/chooser_ids.h"
 #include "seldir/chooser_drawing.h"
 #include "seldir/chooser_lists.h"
@@ -13,14 +14,6 @@ namespace {
 HICON LoadFolderIcon(int id) {
   return static_cast<HICON>(
       LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_SHARED));
-}
-
-Text CurrentDirectory() {
-  Text folder;
-  folder.Resize(GetCurrentDirectoryA(0, nullptr));
-  if (folder.size() > 0) GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
-  folder.TrimAtZero();
-  return folder;
 }
 
 // The whole field: text beyond what a path may hold is refused, not cut off.
@@ -44,7 +37,7 @@ void OnInitDialog(HWND dialog, const char* initial_folder) {
     SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, WM_SETFONT, font, FALSE);
   }
   Text start = WalkUpToExistingFolder(ExpandFullPath(initial_folder), SearchFolderProc, nullptr);
-  if (start.empty()) start = CurrentDirectory();
+  if (start.empty()) start = CurrentFolder();
 
   chooser.open_folder_icon = LoadFolderIcon(IDI_OPEN_FOLDER);
   chooser.current_folder_icon = LoadFolderIcon(IDI_CURRENT_FOLDER);
@@ -86,14 +79,18 @@ void OnDriveChosen(HWND dialog, HWND box) {
   FillFolderList(root);
 }
 
+// A message of the chooser's: start, text and end joined, caption "Setup".
+int ShowMessage(HWND dialog, const char* start, const Text& text, const char* end, UINT style) {
+  const Text message = start + text + end;
+  return MessageBoxA(dialog, message.c_str(), kChooserMessageCaption, style);
+}
+
 void ShowInvalidPath(HWND dialog, const Text& field_text) {
-  const Text message = Text(kInvalidPathStart) + field_text + kInvalidPathEnd;
-  MessageBoxA(dialog, message.c_str(), kChooserMessageCaption, MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(dialog, kInvalidPathStart, field_text, kInvalidPathEnd, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool UserWantsFolderCreated(HWND dialog, const Text& folder) {
-  const Text question = Text(kCreateFolderStart) + folder + kCreateFolderEnd;
-  return MessageBoxA(dialog, question.c_str(), kChooserMessageCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return ShowMessage(dialog, kCreateFolderStart, folder, kCreateFolderEnd, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // Enter in the focused folder list opens the selected folder first; the next Enter
