@@ -3,12 +3,22 @@
 # qemu-i386 user emulation: mounts binfmt_misc if needed and registers
 # /usr/bin/qemu-i386-static for i386 ELF files, with flag F (the emulator is opened
 # now, so it also works inside other mount namespaces). Idempotent.
-# Exit status: 0 when i386 programs can run, 77 (with a line saying why) when this
-# machine cannot be set up for it.
+#
+#   qemu-i386-binfmt.sh           register (exit 0), or exit 77 with a line saying
+#                                 why this machine cannot be set up for it
+#   qemu-i386-binfmt.sh remove    removes the registration made here
+#
+# Remove it when done: while it is registered, making a new 64-bit wine prefix hangs
+# here (wineboot's 32-bit helpers stall under the emulator).
 set -euo pipefail
 binfmt=/proc/sys/fs/binfmt_misc
 emulator=/usr/bin/qemu-i386-static
 skip() { echo "skip: $*"; exit 77; }
+
+if [ "${1:-}" = remove ]; then
+  [ -e "$binfmt/qemu-i386" ] && echo -1 >"$binfmt/qemu-i386"
+  exit 0
+fi
 
 [ -x "$emulator" ] || skip "$emulator is missing (Debian package qemu-user-static)"
 if [ ! -e "$binfmt/register" ]; then

@@ -13,6 +13,18 @@ session=$source_dir/scripts/wine/session.sh
 # Starting 32-bit wine under emulation is slow; its first program gets this long.
 start_budget=${TSV_I686_START_SECONDS:-120}
 
+# The emulator's registration is undone afterwards if this case made it: while it
+# stands, new 64-bit wine prefixes cannot be made on this machine.
+registered_before=no
+[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && registered_before=yes
+# 32-bit wine runs in process groups of its own (setsid), ended as a whole.
+groups=()
+restore() {
+  for group in "${groups[@]}"; do kill -9 -- "-$group" 2>/dev/null || true; done
+  [ "$registered_before" = no ] && "$source_dir/scripts/qemu-i386-binfmt.sh" remove
+  return 0
+}
+trap restore EXIT
 "$source_dir/scripts/qemu-i386-binfmt.sh"  # prints "skip: ..." and exits 77 when it cannot
 setup_file=$source_dir/dist/TesivoSetup.exe
 if [ ! -f "$setup_file" ]; then
@@ -27,15 +39,22 @@ eval "$("$session" env "$TSV_WINE_DIR")"
 ui() { /usr/lib/wine/wine64 "$uidriver" "$@" </dev/null; }
 
 mkdir -p "$scratch"
-if ! timeout -s KILL "$start_budget" /usr/lib/wine/wine cmd /c exit </dev/null >/dev/null 2>&1; then
+setsid /usr/lib/wine/wine cmd /c exit </dev/null >/dev/null 2>&1 &
+probe=$!
+groups+=("$probe")
+for _ in $(seq 1 "$start_budget"); do
+  kill -0 "$probe" 2>/dev/null || break
+  sleep 1
+done
+if kill -0 "$probe" 2>/dev/null; then
   echo "skip: 32-bit wine did not run a program within ${start_budget} s under qemu-i386 here"
   exit 77
 fi
 
 cp "$setup_file" "$scratch/TesivoSetup.exe"
-( cd "$scratch" && exec /usr/lib/wine/wine TesivoSetup.exe </dev/null >"$scratch/setup.log" 2>&1 ) &
+( cd "$scratch" && exec setsid /usr/lib/wine/wine TesivoSetup.exe </dev/null >"$scratch/setup.log" 2>&1 ) &
 setup_job=$!
-trap 'kill -9 $setup_job 2>/dev/null || true' EXIT
+groups+=("$setup_job")
 
 # Printed with escapes: C:\\Program Files\\... stands for C:\Program Files\...
 printed=$(ui timeout 300000 wait-dialog "Orvanel 3.01 Setup" print-text 206 | sed -n 's/^text 206=//p')

@@ -41,6 +41,8 @@ class CurrentVersionValue {
   explicit CurrentVersionValue(const char* name);
   ~CurrentVersionValue();
   void Set(const std::optional<std::string>& value);
+  // Stores exactly these bytes as a string value, without a terminating zero.
+  void SetBytes(const std::string& bytes);
 
  private:
   std::string name_;

@@ -59,15 +59,23 @@ TEST_F(WelcomeTest, ShowsTheTextsOverTheBackdropAndTheDestinationFromTheRegistry
   struct Case {
     std::optional<std::string> program_files_dir;
     std::string expected_destination;
+    bool raw = false;  // stored as these bytes alone, without a terminating zero
   };
   const Case cases[] = {
       {program_files_, destination_},
       {std::string("D:\\Programs"), "D:\\Programs\\Brastel\\Tesivo"},
       {std::nullopt, "C:\\Brastel\\Tesivo"},  // value missing
+      // An empty value of zero bytes: nothing to put in front, and nothing read
+      // before the buffer.
+      {std::string(), "\\Brastel\\Tesivo", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected_destination);
-    program_files_dir_.Set(c.program_files_dir);
+    if (c.raw) {
+      program_files_dir_.SetBytes(*c.program_files_dir);
+    } else {
+      program_files_dir_.Set(c.program_files_dir);
+    }
     const HWND welcome = StartAtWelcome(stub_);
     ASSERT_NE(welcome, nullptr);
     EXPECT_EQ(ui::WindowText(welcome), kTitle);
