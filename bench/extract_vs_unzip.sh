@@ -6,10 +6,11 @@
 #
 # FOLDER defaults to the shared corpus (/work/shared/corpus), vozip to the host
 # build (build/host/vozip). Each tool extracts N times (default 7) into a fresh
-# folder; the report gives the minimum wall time and the peak memory (maximum
-# resident set size from /usr/bin/time -v) of each, and the peak memory of the same
-# program doing nothing ('vozip --help', 'unzip -v'): the difference is what the
-# extraction itself holds. Both outputs are compared with the source folder.
+# folder; the report gives the minimum wall time, the minimum processor time (user
+# + system, which other load on the machine disturbs less) and the peak memory
+# (maximum resident set size, from GNU time) of each, and the peak memory of the
+# same program doing nothing ('vozip --help', 'unzip -v'): the difference is what
+# the extraction itself holds. Both outputs are compared with the source folder.
 # Runs alternate between the two tools so that a busy machine hurts both alike.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -20,7 +21,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --vozip) vozip=$2; shift 2 ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
     *) folder=$1; shift ;;
   esac
 done
@@ -37,10 +38,10 @@ cp -r "$folder" "$work/src"
 "$vozip" pack "$work/src" -o "$work/payload.voz" >/dev/null
 (cd "$work/src" && zip -q -6 -r "$work/payload.zip" .)
 
-# Seconds and peak kilobytes of one command, from GNU time.
+# Wall seconds, peak kilobytes and processor seconds of one command, from GNU time.
 measure() {
-  /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null 2>&1
-  cat "$work/time.txt"
+  /usr/bin/time -f '%e %M %U %S' -o "$work/time.txt" "$@" >/dev/null 2>&1
+  awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$work/time.txt"
 }
 
 min() { awk 'NR==1 || $1 < m { m = $1 } END { print m }'; }
@@ -63,12 +64,17 @@ bytes=$(du -sb --apparent-size "$work/src" | cut -f1)
 
 printf 'payload: %s files, %s bytes; archive %s bytes, zip %s bytes\n' "$files" "$bytes" \
   "$(stat -c %s "$work/payload.voz")" "$(stat -c %s "$work/payload.zip")"
-printf 'runs: %s each, alternating; minimum wall time; peak RSS in KiB\n' "$runs"
-printf '%-14s %10s %10s %10s %12s\n' tool seconds peak baseline "peak-base"
-vz_s=$(cut -d' ' -f1 "$work/vozip.txt" | min)
-vz_m=$(cut -d' ' -f2 "$work/vozip.txt" | sort -n | tail -1)
-uz_s=$(cut -d' ' -f1 "$work/unzip.txt" | min)
-uz_m=$(cut -d' ' -f2 "$work/unzip.txt" | sort -n | tail -1)
-printf '%-14s %10s %10s %10s %12s\n' "vozip extract" "$vz_s" "$vz_m" "$vozip_base" $((vz_m - vozip_base))
-printf '%-14s %10s %10s %10s %12s\n' "unzip" "$uz_s" "$uz_m" "$unzip_base" $((uz_m - unzip_base))
-awk -v a="$vz_s" -v b="$uz_s" 'BEGIN { if (b > 0) printf "vozip/unzip time: %.2f\n", a / b }'
+printf 'runs: %s each, alternating; minimum times in seconds; peak RSS in KiB\n' "$runs"
+printf '%-14s %8s %8s %10s %10s %10s\n' tool wall cpu peak baseline "peak-base"
+report() {
+  local name=$1 file=$2 base=$3 wall cpu peak
+  wall=$(cut -d' ' -f1 "$file" | min)
+  cpu=$(cut -d' ' -f3 "$file" | min)
+  peak=$(cut -d' ' -f2 "$file" | sort -n | tail -1)
+  printf '%-14s %8s %8s %10s %10s %10s\n' "$name" "$wall" "$cpu" "$peak" "$base" $((peak - base))
+}
+report "vozip extract" "$work/vozip.txt" "$vozip_base"
+report "unzip" "$work/unzip.txt" "$unzip_base"
+awk -v a="$(cut -d' ' -f1 "$work/vozip.txt" | min)" -v b="$(cut -d' ' -f1 "$work/unzip.txt" | min)" \
+    -v c="$(cut -d' ' -f3 "$work/vozip.txt" | min)" -v d="$(cut -d' ' -f3 "$work/unzip.txt" | min)" \
+    'BEGIN { if (b > 0 && d > 0) printf "vozip/unzip: wall %.2f, cpu %.2f\n", a / b, c / d }'

@@ -18,7 +18,13 @@ dir=$(cd "$dir" && pwd)
 wine_env() {
   export WINEPREFIX="$dir/prefix"
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts offline, and no menu entries or desktop files written
+  # into the host's home for the links that installs create.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  # The prefix links the user's desktop and documents folders to $HOME's; a home of
+  # the session's own keeps what tests install there inside the build folder.
+  export HOME="$dir/home"
+  mkdir -p "$HOME"
   export WINEARCH=win64
   export DISPLAY=":$(cat "$dir/display")"
 }
@@ -88,7 +94,7 @@ case "$cmd" in
   stop) stop ;;
   env)
     wine_env
-    printf 'export WINEPREFIX=%q WINEDEBUG=%q WINEDLLOVERRIDES=%q WINEARCH=%q DISPLAY=%q\n' \
-      "$WINEPREFIX" "$WINEDEBUG" "$WINEDLLOVERRIDES" "$WINEARCH" "$DISPLAY" ;;
+    printf 'export WINEPREFIX=%q WINEDEBUG=%q WINEDLLOVERRIDES=%q WINEARCH=%q DISPLAY=%q HOME=%q\n' \
+      "$WINEPREFIX" "$WINEDEBUG" "$WINEDLLOVERRIDES" "$WINEARCH" "$DISPLAY" "$HOME" ;;
   *) echo "usage: session.sh start|stop|env DIR" >&2; exit 2 ;;
 esac

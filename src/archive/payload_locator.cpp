@@ -39,13 +39,18 @@ size_t MarkerPosition(uint32_t count) {
   return 0;
 }
 
+// The first failure of the copy decides what the caller is told.
+void NoteFailure(int32_t* failure, int32_t result) {
+  if (*failure == kExtractOk) *failure = result;
+}
+
 // The offset of the first byte behind the marker, 0 when there is no marker. Every
 // read must move the block's end forward; one that fails or brings nothing before the
 // file's end stops the search and counts as a failure.
-uint64_t FindPayloadStart(FileHandle& setup, bool* failed) {
+uint64_t FindPayloadStart(FileHandle& setup, int32_t* failure) {
   uint64_t size = 0;
   if (!FileSize(setup, &size)) {
-    *failed = true;
+    NoteFailure(failure, kExtractArchiveUnavailable);
     return 0;
   }
   uint64_t position = 0;
@@ -63,28 +68,30 @@ uint64_t FindPayloadStart(FileHandle& setup, bool* failed) {
     if (found > 0) return block_start + found - 1 + Marker.size();
     if (position < size && count <= Marker.size()) break;  // no step forward
   }
-  if (position < size) *failed = true;
+  if (position < size) NoteFailure(failure, kExtractArchiveUnavailable);
   return 0;
 }
 
 // Copies the setup file from its current position to its end into temp. A failed
 // write does not stop the reading; a failed read does.
-void CopyRest(FileHandle& setup, FileHandle& temp, bool* failed) {
+void CopyRest(FileHandle& setup, FileHandle& temp, int32_t* failure) {
   uint64_t position = 0;
   uint64_t size = 0;
   if (!FilePosition(setup, &position) || !FileSize(setup, &size)) {
-    *failed = true;
+    NoteFailure(failure, kExtractArchiveUnavailable);
     return;
   }
   while (position < size) {
     PumpMessagesNow();
     uint32_t count = 0;
     if (!ReadFileBytes(setup, Buffer, kBlockSize, &count) || count == 0) {
-      *failed = true;
+      NoteFailure(failure, kExtractArchiveUnavailable);
       return;
     }
     position += count;
-    if (!temp.IsOpen() || !WriteFileBytes(temp, Buffer, count)) *failed = true;
+    if (!temp.IsOpen() || !WriteFileBytes(temp, Buffer, count)) {
+      NoteFailure(failure, kExtractOutputUnavailable);
+    }
   }
 }
 
@@ -98,38 +105,38 @@ void PumpOnProgress(const char* /*file_name*/, int32_t /*percent*/) { PumpMessag
 
 bool UnpackPayload(const char* destination_folder, PumpMessagesProc pump) {
   const Text own_file = ModuleFileName();
-  return UnpackPayloadFrom(own_file.c_str(), destination_folder, pump);
+  return UnpackPayloadFrom(own_file.c_str(), destination_folder, pump) == kExtractOk;
 }
 
-bool UnpackPayloadFrom(const char* setup_path, const char* destination_folder,
-                       PumpMessagesProc pump) {
+int32_t UnpackPayloadFrom(const char* setup_path, const char* destination_folder,
+                          PumpMessagesProc pump) {
   Pump = pump;
-  bool failed = false;
+  // The operations go on past a failure; it is looked at once, before extracting.
+  int32_t failure = kExtractOk;
   FileHandle setup = OpenExistingFile(setup_path, FileAccess::kRead);
   uint64_t start = 0;
   if (setup.IsOpen()) {
-    start = FindPayloadStart(setup, &failed);
+    start = FindPayloadStart(setup, &failure);
   } else {
-    failed = true;
+    NoteFailure(&failure, kExtractArchiveUnavailable);
   }
   const Text temp_path = Text(destination_folder) + kTempFileName;
   FileHandle temp = CreateNewFile(temp_path.c_str());
-  if (!temp.IsOpen()) failed = true;
+  if (!temp.IsOpen()) NoteFailure(&failure, kExtractOutputUnavailable);
   if (setup.IsOpen()) {
     if (SeekFile(setup, start)) {
-      CopyRest(setup, temp, &failed);
+      CopyRest(setup, temp, &failure);
     } else {
-      failed = true;
+      NoteFailure(&failure, kExtractArchiveUnavailable);
     }
   }
-  if (!temp.Close()) failed = true;
-  if (setup.IsOpen() && !setup.Close()) failed = true;
+  if (!temp.Close()) NoteFailure(&failure, kExtractOutputUnavailable);
+  if (setup.IsOpen() && !setup.Close()) NoteFailure(&failure, kExtractArchiveUnavailable);
 
-  bool unpacked = false;
-  if (!failed) {
-    unpacked = ExtractArchive(temp_path.c_str(), destination_folder, nullptr, PumpOnProgress) ==
-               kExtractOk;
+  int32_t result = failure;
+  if (result == kExtractOk) {
+    result = ExtractArchive(temp_path.c_str(), destination_folder, nullptr, PumpOnProgress);
   }
   RemoveFile(temp_path.c_str());
-  return unpacked;
+  return result;
 }

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/larchive.h"
+
 using PumpMessagesProc = void (*)(bool destroy);
 void InitPayloadMarker();   // start-up: PayloadMarker to upper case with AsciiUpperCase
 bool UnpackPayload(const char* destination_folder, PumpMessagesProc pump);
@@ -18,11 +20,15 @@ bool UnpackPayload(const char* destination_folder, PumpMessagesProc pump);
 // setup_path for the marker, copies everything behind it into
 // destination_folder + "\tempfile.$$$", extracts that with ExtractArchive (no key)
 // into destination_folder, and deletes it. destination_folder exists and has no
-// trailing "\". True when every archived file was written and passed its checks.
-// pump is called with false once per 65,536-byte block searched, once per block
-// copied and once per progress report of the extractor; never with true.
-bool UnpackPayloadFrom(const char* setup_path, const char* destination_folder,
-                       PumpMessagesProc pump);
+// trailing "\". pump is called with false once per 65,536-byte block searched, once
+// per block copied and once per progress report of the extractor; never with true.
+//
+// Returns the extractor's result (kExtractOk when every archived file was written
+// and passed its checks), or, when the copy failed and the extractor was not called,
+// kExtractArchiveUnavailable for a setup file that could not be read and
+// kExtractOutputUnavailable for a temporary file that could not be written.
+int32_t UnpackPayloadFrom(const char* setup_path, const char* destination_folder,
+                          PumpMessagesProc pump);
 
 // The extractor's progress procedure: calls the stored pump with false.
 void PumpOnProgress(const char* file_name, int32_t percent);

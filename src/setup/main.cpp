@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "archive/payload_locator.h"
+#include "postset/special_folders.h"
 #include "setup/setup_sequence.h"
 #include "setup/system_library.h"
 
@@ -9,8 +10,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   RestrictDllSearchToSystemFolder();
   // Start-up, in this order: the payload marker, then the special folders.
   InitPayloadMarker();
-  // SPECIAL FOLDERS: InitSpecialFolders() is called here once the post-installation
-  // code provides it (the Programs and desktop folders for the shortcuts).
+  InitSpecialFolders();
   RunSetup();
   return 0;
 }

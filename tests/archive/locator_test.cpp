@@ -55,7 +55,7 @@ class Locator : public ::testing::Test {
   fs::path temp_file() const { return destination() / "tempfile.$$$"; }
 
   // Runs the locator; the pump notes whether the temporary file was there meanwhile.
-  bool Unpack() {
+  int32_t Unpack() {
     temp_seen_ = false;
     observed_temp_ = temp_file();
     return UnpackPayloadFrom(ProgramPath(setup()).c_str(), ProgramPath(destination()).c_str(),
@@ -96,7 +96,7 @@ TEST_F(Locator, FindsTheMarkerWhereverItLies) {
     SCOPED_TRACE(offset);
     tsv_test::WriteAll(setup(), Concat({Image(offset), UpperMarker(), payload_}));
     fs::remove_all(destination() / "app");
-    EXPECT_TRUE(Unpack());
+    EXPECT_EQ(Unpack(), kExtractOk);
     EXPECT_TRUE(Installed());
     EXPECT_TRUE(temp_seen_);
     EXPECT_FALSE(fs::exists(temp_file()));
@@ -107,7 +107,7 @@ TEST_F(Locator, PumpsOncePerBlockAndPerProgressReport) {
   // Search: [0, 65536) and [65512, end), the second holding the marker. Copy: one
   // block. Extraction: before the entry, its one write, and the final report.
   tsv_test::WriteAll(setup(), Concat({Image(70000), UpperMarker(), payload_}));
-  ASSERT_TRUE(Unpack());
+  ASSERT_EQ(Unpack(), kExtractOk);
   EXPECT_EQ(CallLog::calls(), std::vector<std::string>(2 + 1 + 3, "pump"));
 
   // A payload of 200,000 bytes behind the marker is copied in 4 blocks.
@@ -119,7 +119,7 @@ TEST_F(Locator, PumpsOncePerBlockAndPerProgressReport) {
   ASSERT_GT(big_payload.size(), 3 * kBlock);
   ASSERT_LE(big_payload.size(), 4 * kBlock);
   tsv_test::WriteAll(setup(), Concat({Image(1000), UpperMarker(), big_payload}));
-  ASSERT_TRUE(Unpack());
+  ASSERT_EQ(Unpack(), kExtractOk);
   const size_t writes = big.size() / 4096 + 1;
   EXPECT_EQ(Pumps(), 1 + 4 + (1 + writes + 1));
 }
@@ -146,7 +146,8 @@ TEST_F(Locator, FailsWithoutAPayload) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     tsv_test::WriteAll(setup(), c.file);
-    EXPECT_FALSE(Unpack());
+    // An empty copy, or one that is not an archive, fails the checksum.
+    EXPECT_EQ(Unpack(), kExtractChecksumMismatch);
     EXPECT_FALSE(Installed());
     EXPECT_FALSE(fs::exists(temp_file()));
   }
@@ -154,13 +155,13 @@ TEST_F(Locator, FailsWithoutAPayload) {
 
 TEST_F(Locator, FailsWhenAFileCannotBeOpenedOrMade) {
   // No setup file: the temporary file is still made (empty) and deleted.
-  EXPECT_FALSE(Unpack());
+  EXPECT_EQ(Unpack(), kExtractArchiveUnavailable);
   EXPECT_FALSE(fs::exists(temp_file()));
   EXPECT_TRUE(CallLog::calls().empty());
   // A destination without the folder: nothing can be copied; the search still runs.
   tsv_test::WriteAll(setup(), Concat({Image(100), UpperMarker(), payload_}));
   fs::remove_all(destination());
-  EXPECT_FALSE(Unpack());
+  EXPECT_EQ(Unpack(), kExtractOutputUnavailable);
   EXPECT_FALSE(fs::exists(destination()));
 }
 

@@ -77,6 +77,13 @@ TEST(ScrambleBuffer, IsItsOwnInverseAndIndependentOfHowTheStreamIsCut) {
   EXPECT_EQ(Scrambled("key", plain, {12596, 12596, 4808}), whole);
   EXPECT_EQ(Scrambled("key", plain, {1, 0, 12596, -5, 1, 17402}), whole);
   EXPECT_NE(Scrambled("kez", plain, {30000}), whole);
+
+  // Byte after byte, the keystream is what RandomBelow(256) draws from the folded key.
+  Bytes expected = plain;
+  RandomSeed = FoldScrambleKey("key", 3);
+  for (uint8_t& byte : expected) byte ^= static_cast<uint8_t>(RandomBelow(256));
+  RandomSeed = 0;
+  EXPECT_EQ(whole, expected);
 }
 
 TEST(ScrambleBuffer, LeavesTheProgramsGeneratorAsItFoundIt) {

@@ -1,11 +1,12 @@
 // Reading setup files: the marker search and the names the extractor refuses.
 
+#include "payload/archive_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "payload/archive_reader.h"
 #include "temp_tree.h"
 
 namespace {

@@ -25,7 +25,8 @@ using vozip_test::TempTree;
 namespace fs = std::filesystem;
 
 const std::string kMarker = "<VOZIP FILE BEGINS HERE>";
-const std::string kStub = std::string("MZ\x90\0\x03\0fake setup program ", 26) + std::string(300, 'S');
+const std::string kStub =
+    std::string("MZ\x90\0\x03\0fake setup program ", 26) + std::string(300, 'S');
 
 struct Outcome {
   int status;
@@ -40,9 +41,10 @@ std::string Quote(const std::string& text) {
 }
 
 // Runs vozip in the tree's folder with TZ=UTC (and 'env', "NAME=VALUE ...").
-Outcome Vozip(const TempTree& tree, const std::vector<std::string>& args, const std::string& env = "") {
-  std::string command = "cd " + Quote(tree.root().string()) + " && env TZ=UTC " + env + " " +
-                        Quote(VOZIP_EXE);
+Outcome Vozip(const TempTree& tree, const std::vector<std::string>& args,
+              const std::string& env = "") {
+  std::string command =
+      "cd " + Quote(tree.root().string()) + " && env TZ=UTC " + env + " " + Quote(VOZIP_EXE);
   for (const std::string& arg : args) command += " " + Quote(arg);
   const fs::path out = tree.root() / ".stdout";
   const fs::path err = tree.root() / ".stderr";
@@ -203,7 +205,8 @@ TEST(VozipCli, PackIsByteForByteRepeatableAndHonoursSourceDateEpoch) {
   ASSERT_EQ(Vozip(tree, {"pack", "old", "-o", "old.voz"}, epoch).status, 0);
   EXPECT_NE(Vozip(tree, {"list", "old.voz"}).out.find("2020-09-13 12:26:40"), std::string::npos);
 
-  const Outcome bad = Vozip(tree, {"pack", "payload", "-o", "f.voz"}, "SOURCE_DATE_EPOCH=yesterday");
+  const Outcome bad =
+      Vozip(tree, {"pack", "payload", "-o", "f.voz"}, "SOURCE_DATE_EPOCH=yesterday");
   EXPECT_EQ(bad.status, 1) << Describe(bad);
   EXPECT_NE(bad.err.find("SOURCE_DATE_EPOCH is not a number"), std::string::npos) << bad.err;
   EXPECT_FALSE(fs::exists(tree / "f.voz"));
@@ -318,7 +321,9 @@ TEST(VozipCli, BuildRefusesWhatTheSetupCouldNotUse) {
   WriteBytes(tree / "stub.exe", kStub);
   ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "plain.voz"}).status, 0);
   ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "keyed.voz", "--key", "secret"}).status, 0);
-  ASSERT_EQ(Vozip(tree, {"build", "--stub", "stub.exe", "--archive", "plain.voz", "-o", "setup.exe"}).status, 0);
+  const Outcome setup =
+      Vozip(tree, {"build", "--stub", "stub.exe", "--archive", "plain.voz", "-o", "setup.exe"});
+  ASSERT_EQ(setup.status, 0) << Describe(setup);
   std::string damaged = ReadAll(tree / "plain.voz");
   damaged[damaged.size() / 2] ^= 0x10;
   WriteBytes(tree / "damaged.voz", damaged);
@@ -405,6 +410,7 @@ TEST(VozipCli, ListTestAndExtractGiveTheExtractorsResultAndNeverChangeTheirFile)
   ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "good.voz"}).status, 0);
   ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "keyed.voz", "--key", "Orvanel"}).status, 0);
   const std::string good = ReadAll(tree / "good.voz");
+  const std::string keyed = ReadAll(tree / "keyed.voz");
 
   std::string flipped = good;
   flipped[40] ^= 0x01;
@@ -424,9 +430,9 @@ TEST(VozipCli, ListTestAndExtractGiveTheExtractorsResultAndNeverChangeTheirFile)
   const Case cases[] = {
       {"good archive", good, {}, 0, 0, 0, ""},
       {"good setup file", kStub + kMarker + good, {}, 0, 0, 0, ""},
-      {"keyed archive with its key", ReadAll(tree / "keyed.voz"), {"--key", "Orvanel"}, 0, 0, 0, ""},
-      {"keyed archive without key", ReadAll(tree / "keyed.voz"), {}, 5, 5, 5, "scrambled with a key"},
-      {"keyed archive with another key", ReadAll(tree / "keyed.voz"), {"--key", "orvanel"}, 5, 5, 5,
+      {"keyed archive with its key", keyed, {"--key", "Orvanel"}, 0, 0, 0, ""},
+      {"keyed archive without key", keyed, {}, 5, 5, 5, "scrambled with a key"},
+      {"keyed archive with another key", keyed, {"--key", "orvanel"}, 5, 5, 5,
        "checksum does not match"},
       {"flipped byte", flipped, {}, 5, 5, 5, "checksum does not match"},
       {"flipped byte in a setup file", setup_flipped, {}, 5, 5, 5, "checksum does not match"},
@@ -435,7 +441,8 @@ TEST(VozipCli, ListTestAndExtractGiveTheExtractorsResultAndNeverChangeTheirFile)
       {"marker as the last bytes", kStub + kMarker, {}, 5, 5, 5, "checksum does not match"},
       {"empty file", "", {}, 5, 5, 5, "checksum does not match"},
       {"archive without entries", "\xFF\xFF\xFF\xFF", {}, 0, 0, 0, ""},
-      {"stored CRC wrong", HandArchive({{"a.txt", "alpha", 0, 0, ""}, {"b.txt", "beta", 1, 0, ""}}), {}, 0, 6, 6,
+      {"stored CRC wrong",
+       HandArchive({{"a.txt", "alpha", 0, 0, ""}, {"b.txt", "beta", 1, 0, ""}}), {}, 0, 6, 6,
        "b.txt: the content's CRC is"},
       // Bytes after the end marker within the decoder's read of 2,048 count as consumed;
       // beyond it they are left over, and the stream is shorter than its header says.
@@ -446,9 +453,11 @@ TEST(VozipCli, ListTestAndExtractGiveTheExtractorsResultAndNeverChangeTheirFile)
        "a.txt: the stream ends after 2048 bytes, but the header gives"},
       {"entry runs past the body", HandArchive({{"a.txt", "alpha", 0, 50, ""}}), {}, 6, 6, 6,
        "a.txt: the stream runs past the end of the archive"},
-      {"name leaving the destination", HandArchive({{"..\\escape.txt", "out", 0, 0, ""}}), {}, 6, 6, 6,
+      {"name leaving the destination", HandArchive({{"..\\escape.txt", "out", 0, 0, ""}}), {},
+       6, 6, 6,
        "made only of dots and spaces"},
-      {"absolute name", HandArchive({{"\\escape.txt", "out", 0, 0, ""}}), {}, 6, 6, 6, "root of a drive"},
+      {"absolute name", HandArchive({{"\\escape.txt", "out", 0, 0, ""}}), {}, 6, 6, 6,
+       "root of a drive"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -501,6 +510,53 @@ TEST(VozipCli, ExtractReplacesReadOnlyFilesInTheDestination) {
   EXPECT_TRUE(OwnerMayWrite(tree / "out/readme.txt"));
   EXPECT_FALSE(OwnerMayWrite(tree / "out/locked.ini"));
   EXPECT_EQ(ReadAll(tree / "out/unrelated.txt"), "stays");
+
+  // Again over the first extraction: the folder "caf\xE9" the extractor writes is
+  // merged into the "caf\xC3\xA9" of the first run, not left beside it.
+  tree.Write("out/docs/caf\xC3\xA9/mine.txt", "kept");
+  const Outcome again = Vozip(tree, {"extract", "app.voz", "-d", "out"});
+  ASSERT_EQ(again.status, 0) << Describe(again);
+  EXPECT_EQ(ReadAll(tree / "out/docs/caf\xC3\xA9/notes.txt"), "Sur la table.\r\n");
+  EXPECT_EQ(ReadAll(tree / "out/docs/caf\xC3\xA9/mine.txt"), "kept");
+  EXPECT_EQ(std::distance(fs::directory_iterator(tree / "out/docs"), fs::directory_iterator()), 1);
+}
+
+TEST(VozipCli, ExtractReportsOutputThatCannotBeCreated) {
+  TempTree tree;
+  MakePayload(tree);
+  WriteBytes(tree / "stub.exe", kStub);
+  ASSERT_EQ(Vozip(tree, {"pack", "payload", "-o", "app.voz"}).status, 0);
+  ASSERT_EQ(Vozip(tree, {"build", "--stub", "stub.exe", "--archive", "app.voz", "-o", "setup.exe"})
+                .status,
+            0);
+  // Something in the way of an entry's file: a file where its folder belongs (the
+  // first entry, bin\Tesivo.exe), a folder where the file belongs (a later one). The
+  // extractor cannot create the file (-2); through the locator the same result comes
+  // back, without the entry's name, which the locator's reports do not carry.
+  struct Case {
+    const char* file;
+    const char* obstacle;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"app.voz", "out/bin", "bin\\Tesivo.exe: the output file cannot be created"},
+      {"app.voz", "out/locked.ini/x", "locked.ini: the output file cannot be created"},
+      {"setup.exe", "out/bin", "setup.exe: the output file cannot be created"},
+      {"setup.exe", "out/locked.ini/x", "setup.exe: the output file cannot be created"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.obstacle);
+    fs::remove_all(tree / "out");
+    tree.Write(c.obstacle, "in the way");
+    const Outcome extract = Vozip(tree, {"extract", c.file, "-d", "out"});
+    EXPECT_EQ(extract.status, 2) << Describe(extract);
+    EXPECT_NE(extract.err.find(c.message), std::string::npos) << extract.err;
+    EXPECT_FALSE(fs::exists(tree / "out/tempfile.$$$"));
+  }
+  tree.Write("blocked", "a file where the destination should be");
+  const Outcome blocked = Vozip(tree, {"extract", "app.voz", "-d", "blocked/out"});
+  EXPECT_EQ(blocked.status, 2) << Describe(blocked);
+  EXPECT_NE(blocked.err.find("cannot create the folder"), std::string::npos) << blocked.err;
 }
 
 TEST(VozipCli, ProgressBarOnlyWhenStderrIsATerminal) {

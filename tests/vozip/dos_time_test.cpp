@@ -1,13 +1,13 @@
 // DOS times: packing a civil time (two-second steps, the 1980-2107 span) and the
 // conversion of a file's modification time through the local time zone.
 
+#include "payload/dos_time.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
-
-#include "payload/dos_time.h"
 
 namespace {
 
@@ -77,9 +77,9 @@ TEST(DosTime, FileTimesGoThroughTheLocalZoneWithThatDatesRule) {
     DosRange range;
   };
   const Case cases[] = {
-      {1705320001, "2024-01-15 13:00:00", DosRange::kInside},  // 12:00:01 UTC, winter
-      {1721044800, "2024-07-15 14:00:00", DosRange::kInside},  // 12:00:00 UTC, summer
-      {315532800, "1980-01-01 01:00:00", DosRange::kInside},   // first second of 1980 UTC
+      {1705320001, "2024-01-15 13:00:00", DosRange::kInside},         // 12:00:01 UTC, winter
+      {1721044800, "2024-07-15 14:00:00", DosRange::kInside},         // 12:00:00 UTC, summer
+      {315532800, "1980-01-01 01:00:00", DosRange::kInside},          // first second of 1980 UTC
       {315529200 - 1, "1980-01-01 00:00:00", DosRange::kBefore1980},  // 1979 locally
       {0, "1980-01-01 00:00:00", DosRange::kBefore1980},
       {-86400LL * 365 * 100, "1980-01-01 00:00:00", DosRange::kBefore1980},

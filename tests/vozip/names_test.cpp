@@ -16,22 +16,23 @@ using vozip::Utf8ToCp1252;
 TEST(Cp1252, ConvertsWhatTheCodePageHasAndRefusesTheRest) {
   struct Case {
     const char* utf8;
-    const char* cp1252;    // nullptr: refused
-    const char* problem;   // part of the message when refused
+    const char* cp1252;   // nullptr: refused
+    const char* problem;  // part of the message when refused
   };
   const Case cases[] = {
       {"plain.txt", "plain.txt", nullptr},
-      {"caf\xC3\xA9.txt", "caf\xE9.txt", nullptr},                 // e acute, Latin-1 range
-      {"\xE2\x82\xAC" "5", "\x80" "5", nullptr},                   // euro sign
-      {"\xC5\x92uvre \xE2\x80\x93 \xC5\xB8", "\x8Cuvre \x96 \x9F", nullptr},  // OE, en dash, Y diaeresis
+      {"caf\xC3\xA9.txt", "caf\xE9.txt", nullptr},  // e acute, Latin-1 range
+      {"\xE2\x82\xAC-5", "\x80-5", nullptr},        // euro sign
+      // OE, en dash, Y with diaeresis: the code page's 80-9F range
+      {"\xC5\x92uvre \xE2\x80\x93 \xC5\xB8", "\x8Cuvre \x96 \x9F", nullptr},
       {"\xC3\xBF", "\xFF", nullptr},
       {"\xE4\xB8\xAD.txt", nullptr, "U+4E2D is not in Windows-1252"},  // CJK
-      {"\xC2\x81", nullptr, "U+0081"},       // a C1 control: a byte 1252 leaves undefined
+      {"\xC2\x81", nullptr, "U+0081"},  // a C1 control: a byte 1252 leaves undefined
       {"\xF0\x9F\x98\x80", nullptr, "U+1F600"},
-      {"caf\xE9", nullptr, "not valid UTF-8"},  // Latin-1 bytes, not UTF-8
-      {"\xC0\xAF", nullptr, "not valid UTF-8"},  // overlong "/"
+      {"caf\xE9", nullptr, "not valid UTF-8"},       // Latin-1 bytes, not UTF-8
+      {"\xC0\xAF", nullptr, "not valid UTF-8"},      // overlong "/"
       {"\xED\xA0\x80", nullptr, "not valid UTF-8"},  // a surrogate
-      {"ab\xC3", nullptr, "not valid UTF-8"},    // cut short
+      {"ab\xC3", nullptr, "not valid UTF-8"},        // cut short
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);

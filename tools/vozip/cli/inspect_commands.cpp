@@ -10,8 +10,8 @@
 
 #include "archive/larchive.h"
 #include "archive/payload_locator.h"
-#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/progress_bar.h"
 #include "payload/archive_reader.h"
 #include "payload/attributes.h"
@@ -23,6 +23,8 @@
 namespace {
 
 using namespace vozip;
+using vozip_cli::ArgScanner;
+using vozip_cli::UsageError;
 
 const char kFileHelp[] =
     "FILE is a setup file (the setup program, the marker \"<VOZIP FILE BEGINS HERE>\"\n"
@@ -39,44 +41,48 @@ struct InspectArgs {
   std::string key;
 };
 
-// Parses FILE [--key K] and, for extract, [-d DIR]. Returns 0 or the usage exit.
-int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_folder,
-                     InspectArgs* args) {
-  for (int i = 0; i < argc; ++i) {
+// Parses FILE [--key K] and, for extract, [-d DIR]. Returns -1 to go on, else the
+// exit status (0 after --help, the usage error's otherwise).
+int ParseInspectArgs(const char* command, int argc, char** argv, bool takes_folder, int (*help)(),
+                     InspectArgs* parsed) {
+  ArgScanner args(argc, argv);
+  while (args.Next()) {
     std::string value;
-    bool missing = false;
-    if (TakeOptionValue(argc, argv, &i, "--key", &value, &missing)) {
-      if (missing) return UsageError(command, "--key needs a value");
-      if (value.size() > 65535) return UsageError(command, "--key is longer than 65,535 characters");
-      args->has_key = true;
-      args->key = value;
-    } else if (takes_folder && (TakeOptionValue(argc, argv, &i, "-d", &value, &missing) ||
-                                TakeOptionValue(argc, argv, &i, "--dir", &value, &missing))) {
-      if (missing) return UsageError(command, "-d needs a folder");
-      args->folder = host::PathFromArgument(value.c_str());
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError(command, std::string("unknown option ") + argv[i]);
-    } else if (args->file.empty()) {
-      args->file = host::PathFromArgument(argv[i]);
+    if (args.IsHelp()) return help();
+    if (args.IsOperand()) {
+      if (!parsed->file.empty()) {
+        return UsageError(command, "more than one file given: " + args.Current());
+      }
+      parsed->file = host::PathFromArgument(args.Current().c_str());
+    } else if (args.IsLong("key")) {
+      if (!args.TakeValue(&value)) return UsageError(command, "--key needs a value");
+      if (value.size() > 65535) {
+        return UsageError(command, "--key is longer than 65,535 characters");
+      }
+      parsed->has_key = true;
+      parsed->key = value;
+    } else if (takes_folder && (args.Current() == "-d" || args.IsLong("dir"))) {
+      if (!args.TakeValue(&value)) return UsageError(command, "-d needs a folder");
+      parsed->folder = host::PathFromArgument(value.c_str());
     } else {
-      return UsageError(command, std::string("more than one file given: ") + argv[i]);
+      return UsageError(command, "unknown option " + args.Current());
     }
   }
-  if (args->file.empty()) return UsageError(command, "no file given");
-  return 0;
+  if (parsed->file.empty()) return UsageError(command, "no file given");
+  return -1;
 }
 
 // A failed check ends with the extractor's result negated: 1, 3, 5 or 6.
 int FailWith(const char* command, int result, const std::string& problem) {
-  PrintError(command, problem);
+  vozip_cli::Fail(command, problem);
   return -result;
 }
 
 std::string Ratio(uint64_t packed, uint64_t size) {
   if (size == 0) return "    -";
   char text[16];
-  std::snprintf(text, sizeof text, "%4.0f%%", 100.0 * static_cast<double>(packed) /
-                                               static_cast<double>(size));
+  std::snprintf(text, sizeof text, "%4.0f%%",
+                100.0 * static_cast<double>(packed) / static_cast<double>(size));
   return text;
 }
 
@@ -200,16 +206,18 @@ std::string ExtractProblem(int32_t result, const std::string& entry) {
     case kExtractArchiveUnavailable:
       return "the archive cannot be opened for reading and writing";
     case kExtractOutputUnavailable:
-      return name + "the output file cannot be created (folder not writable, file in use, or "
-                    "path too long)";
+      return name +
+             "the output file cannot be created (folder not writable, file in use, or "
+             "path too long)";
     case kExtractIoFailed:
       return name + "a read or write failed while the file was decompressed (disk full?)";
     case kExtractChecksumMismatch:
       return "the archive's checksum does not match: it is damaged, not a setup file or "
              "archive, a setup file without its marker, or scrambled with a key (see --key)";
     case kExtractEntryInvalid:
-      return name + "the entry failed its checks (its stream, size or CRC does not match its "
-                    "header, or its name leaves the destination); run 'vozip test' for details";
+      return name +
+             "the entry failed its checks (its stream, size or CRC does not match its "
+             "header, or its name leaves the destination); run 'vozip test' for details";
     default:
       return "the extractor failed with result " + std::to_string(result);
   }
@@ -239,30 +247,23 @@ uint64_t EstimatePumpCalls(const InspectReport& listing, uint64_t marker_offset)
   return calls;
 }
 
-// Extracts a setup file through the setup's own locator. The locator answers only
-// true or false; on false, the setup file is checked again, read only, by the
-// extractor's rules, whose checksum and entry checks give -5 or -6 and the fault. An
-// archive that passes them failed on the writing side: the temporary copy or an
-// output file could not be created or written, reported as -2 (a write failing
-// part-way, -3 to the extractor, cannot be told apart from outside).
+// Extracts a setup file through the setup's own locator, which answers with the
+// extractor's result (or -1/-2 when the copy into its temporary file failed). For a
+// failed check the archive is read again, read only, to name the fault.
 int32_t ExtractSetupFile(const std::string& file, const std::string& file_ansi,
                          const std::string& folder_ansi, const InspectReport& listing,
                          uint64_t marker_offset, std::string* problem) {
   g_pump_calls = 0;
   g_pump_estimate = EstimatePumpCalls(listing, marker_offset);
   InitPayloadMarker();  // the setup does this at start-up: the marker to upper case
-  if (UnpackPayloadFrom(file_ansi.c_str(), folder_ansi.c_str(), &OnPump)) return kExtractOk;
-  InspectOptions options;
-  options.decode = true;
-  const InspectReport check = InspectArchive(file, options);
-  if (check.result != kArchiveOk) {
-    *problem = check.problem;
-    return check.result;
+  const int32_t result = UnpackPayloadFrom(file_ansi.c_str(), folder_ansi.c_str(), &OnPump);
+  if (result == kExtractChecksumMismatch || result == kExtractEntryInvalid) {
+    InspectOptions options;
+    options.decode = true;
+    const InspectReport check = InspectArchive(file, options);
+    if (check.result != kArchiveOk) *problem = check.problem;
   }
-  *problem = "the archive checks out, so the failure lay in writing to the destination: the "
-             "temporary copy or an output file could not be created or written (folder not "
-             "writable, disk full, file in use, or path too long)";
-  return kExtractOutputUnavailable;
+  return result;
 }
 
 // The entry's stored name from its full output path (destination, "\", name).
@@ -275,8 +276,20 @@ std::string EntryName(const std::string& path, const std::string& folder) {
   return name;
 }
 
-bool CopyFile(const std::string& from, const std::string& to, std::string* error,
-              int* result) {
+// The stored name of the entry an archive's extraction failed on. The extractor
+// reports each entry before decoding it, but after creating its file: an entry
+// that fails with -3 or -6 is the last one reported, one that fails with -2 the
+// next, whose name the archive itself gives.
+std::string FailedEntry(const InspectArgs& args, int32_t result, const std::string& folder) {
+  if (result != kExtractOutputUnavailable) return EntryName(g_current_entry, folder);
+  InspectOptions options;
+  options.key = args.key;
+  const InspectReport listing = InspectArchive(args.file, options);
+  const size_t next = g_entries.size();
+  return next < listing.entries.size() ? listing.entries[next].name : std::string();
+}
+
+bool CopyFile(const std::string& from, const std::string& to, std::string* error, int* result) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(host::OpenFile(from, "rb"), std::fclose);
   if (in == nullptr) {
     *error = from + ": cannot open: " + std::strerror(errno);
@@ -312,9 +325,9 @@ bool CopyFile(const std::string& from, const std::string& to, std::string* error
 
 int CmdList(int argc, char** argv) {
   const char* const command = "list";
-  if (WantsHelp(argc, argv)) return ListHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, false, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, false, &ListHelp, &args);
+  if (status >= 0) return status;
   InspectOptions options;
   options.key = args.key;
   const InspectReport report = InspectArchive(args.file, options);
@@ -327,9 +340,9 @@ int CmdList(int argc, char** argv) {
 
 int CmdTest(int argc, char** argv) {
   const char* const command = "test";
-  if (WantsHelp(argc, argv)) return TestHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, false, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, false, &TestHelp, &args);
+  if (status >= 0) return status;
   InspectOptions options;
   options.key = args.key;
   options.decode = true;
@@ -349,9 +362,9 @@ int CmdTest(int argc, char** argv) {
 
 int CmdExtract(int argc, char** argv) {
   const char* const command = "extract";
-  if (WantsHelp(argc, argv)) return ExtractHelp();
   InspectArgs args;
-  if (const int usage = ParseInspectArgs(command, argc, argv, true, &args)) return usage;
+  const int status = ParseInspectArgs(command, argc, argv, true, &ExtractHelp, &args);
+  if (status >= 0) return status;
   if (args.folder.empty()) args.folder = ".";
 
   // The extractor's progress reports name the entries of an archive. The locator's
@@ -420,11 +433,15 @@ int CmdExtract(int argc, char** argv) {
   for (const ArchiveEntry& entry : listing.entries) names.push_back(entry.name);
   for (const std::string& path : g_entries) names.push_back(EntryName(path, folder_ansi));
   if (!RenameExtractedToUtf8(args.folder, names, &error)) {
-    PrintWarning(command, "cannot give a file its UTF-8 name: " + error);
+    std::fprintf(stderr, "vozip %s: warning: cannot give a file its UTF-8 name: %s\n", command,
+                 error.c_str());
   }
   if (result != kExtractOk) {
     if (problem.empty()) {
-      problem = ExtractProblem(result, Cp1252ToUtf8(EntryName(g_current_entry, folder_ansi)));
+      // The locator's reports carry no names, so for a setup file the entry is unknown.
+      const std::string entry =
+          setup_file ? std::string() : Cp1252ToUtf8(FailedEntry(args, result, folder_ansi));
+      problem = ExtractProblem(result, entry);
     }
     return FailWith(command, result, args.file + ": " + problem);
   }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/output_file.h"
 #include "cli/progress_bar.h"
 #include "implode/implode.h"
@@ -22,6 +22,13 @@
 namespace {
 
 using namespace vozip;
+using vozip_cli::ArgScanner;
+using vozip_cli::Fail;
+using vozip_cli::UsageError;
+
+void Warn(const char* command, const std::string& message) {
+  std::fprintf(stderr, "vozip %s: warning: %s\n", command, message.c_str());
+}
 
 const char kPackOptionsHelp[] =
     "  -1 ... -9            compression level: 1 fastest, 9 smallest (default 6)\n"
@@ -68,18 +75,17 @@ struct PackArgs {
   std::vector<AttributeRule> rules;
 };
 
-// Takes the pack option at argv[*index]. Returns 1 when it was one, 0 when not, and
-// -1 with *error when it was malformed.
-int TakePackOption(int argc, char** argv, int* index, PackArgs* args, std::string* error) {
-  const std::string arg = argv[*index];
+// Takes the pack option the scanner stands on. Returns 1 when it was one, 0 when
+// not, and -1 with *error when it was malformed.
+int TakePackOption(ArgScanner* args, PackArgs* pack, std::string* error) {
+  const std::string& arg = args->Current();
   if (arg.size() == 2 && arg[0] == '-' && arg[1] >= '1' && arg[1] <= '9') {
-    args->level = arg[1] - '0';
+    pack->level = arg[1] - '0';
     return 1;
   }
   std::string value;
-  bool missing = false;
-  if (TakeOptionValue(argc, argv, index, "--key", &value, &missing)) {
-    if (missing) {
+  if (args->IsLong("key")) {
+    if (!args->TakeValue(&value)) {
       *error = "--key needs a value";
       return -1;
     }
@@ -87,31 +93,29 @@ int TakePackOption(int argc, char** argv, int* index, PackArgs* args, std::strin
       *error = "--key is longer than 65,535 characters";
       return -1;
     }
-    args->has_key = true;
-    args->key = value;
+    pack->has_key = true;
+    pack->key = value;
     return 1;
   }
-  if (TakeOptionValue(argc, argv, index, "--attrib", &value, &missing)) {
+  if (args->IsLong("attrib")) {
     AttributeRule rule;
-    if (missing) {
+    if (!args->TakeValue(&value)) {
       *error = "--attrib needs PATTERN=FLAGS";
       return -1;
     }
     if (!ParseAttributeRule(value, &rule, error)) return -1;
-    args->rules.push_back(rule);
+    pack->rules.push_back(rule);
     return 1;
   }
   return 0;
 }
 
-bool TakeOutput(int argc, char** argv, int* index, std::string* out, bool* missing) {
-  return TakeOptionValue(argc, argv, index, "-o", out, missing) ||
-         TakeOptionValue(argc, argv, index, "--output", out, missing);
+bool IsOutputOption(const ArgScanner& args) {
+  return args.Current() == "-o" || args.IsLong("output");
 }
 
 // Refuses an output inside the folder being packed: the next pack would take it in.
-bool OutputOutsideFolder(const std::string& output, const std::string& folder,
-                         std::string* error) {
+bool OutputOutsideFolder(const std::string& output, const std::string& folder, std::string* error) {
   std::string folder_real;
   std::string parent_real;
   if (!host::RealPath(folder, &folder_real, error)) return false;
@@ -132,30 +136,28 @@ bool PackFolder(const char* command, const std::string& folder, const std::strin
   options.key = args->key;
   options.attribute_rules = args->rules;
   options.scratch_folder = host::ParentFolder(output);
-  options.warn = [command](const std::string& message) { PrintWarning(command, message); };
+  options.warn = [command](const std::string& message) { Warn(command, message); };
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
   if (epoch != nullptr && epoch[0] != '\0') {
     if (!ParseSourceDateEpoch(epoch, &options.clamp_seconds)) {
-      PrintError(command, std::string("SOURCE_DATE_EPOCH is not a number of seconds: '") +
-                              epoch + "'");
+      Fail(command, std::string("SOURCE_DATE_EPOCH is not a number of seconds: '") + epoch + "'");
       return false;
     }
     options.clamp_times = true;
   }
   std::string error;
   if (!OutputOutsideFolder(output, folder, &error)) {
-    PrintError(command, error);
+    Fail(command, error);
     return false;
   }
 
   ScanResult scan;
   ScanFolder(folder, &scan);
-  for (const std::string& warning : scan.warnings) PrintWarning(command, warning);
+  for (const std::string& warning : scan.warnings) Warn(command, warning);
   if (!scan.errors.empty()) {
-    for (const std::string& message : scan.errors) PrintError(command, message);
-    PrintError(command, "nothing written: " + std::to_string(scan.errors.size()) +
-                            (scan.errors.size() == 1 ? " problem" : " problems") + " in " +
-                            folder);
+    for (const std::string& message : scan.errors) Fail(command, message);
+    Fail(command, "nothing written: " + std::to_string(scan.errors.size()) +
+                      (scan.errors.size() == 1 ? " problem" : " problems") + " in " + folder);
     return false;
   }
 
@@ -164,7 +166,7 @@ bool PackFolder(const char* command, const std::string& folder, const std::strin
   uint64_t written = 0;
   if (!WriteArchive(scan.items, &options, out, &written, &error)) {
     bar.Finish();
-    PrintError(command, error);
+    Fail(command, error);
     return false;
   }
   bar.Finish();
@@ -209,6 +211,10 @@ int BuildHelp() {
       "Refused: a stub that already holds the marker (a setup file, not the bare\n"
       "program), and an archive that does not check out without a key (the setup\n"
       "extracts without one), is damaged, or is a setup file itself.\n"
+      "\n"
+      "The setup takes the file's last 4 bytes for the archive's checksum: append\n"
+      "nothing to the setup file afterwards (a code signature, for one), or every\n"
+      "install fails. 'vozip test SETUP.exe' checks the final file.\n"
       "\n"
       "Options:\n"
       "  --stub FILE          the setup program\n"
@@ -302,26 +308,27 @@ bool CheckArchive(const std::string& archive, std::string* error) {
 
 int CmdPack(int argc, char** argv) {
   const char* const command = "pack";
-  if (WantsHelp(argc, argv)) return PackHelp();
-  PackArgs args;
+  PackArgs pack;
   std::string folder;
   std::string output;
-  for (int i = 0; i < argc; ++i) {
+  ArgScanner args(argc, argv);
+  while (args.Next()) {
     std::string error;
-    bool missing = false;
-    const int taken = TakePackOption(argc, argv, &i, &args, &error);
+    std::string value;
+    if (args.IsHelp()) return PackHelp();
+    if (args.IsOperand()) {
+      if (!folder.empty()) {
+        return UsageError(command, "more than one folder given: " + args.Current());
+      }
+      folder = host::PathFromArgument(args.Current().c_str());
+      continue;
+    }
+    const int taken = TakePackOption(&args, &pack, &error);
     if (taken < 0) return UsageError(command, error);
     if (taken > 0) continue;
-    if (TakeOutput(argc, argv, &i, &output, &missing)) {
-      if (missing) return UsageError(command, "-o needs a file name");
-      output = host::PathFromArgument(output.c_str());
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError(command, std::string("unknown option ") + argv[i]);
-    } else if (folder.empty()) {
-      folder = host::PathFromArgument(argv[i]);
-    } else {
-      return UsageError(command, std::string("more than one folder given: ") + argv[i]);
-    }
+    if (!IsOutputOption(args)) return UsageError(command, "unknown option " + args.Current());
+    if (!args.TakeValue(&value)) return UsageError(command, "-o needs a file name");
+    output = host::PathFromArgument(value.c_str());
   }
   if (folder.empty()) return UsageError(command, "no folder given");
   if (output.empty()) return UsageError(command, "no output given (-o FILE.voz)");
@@ -330,12 +337,12 @@ int CmdPack(int argc, char** argv) {
   std::string error;
   std::string summary;
   if (!out.Open(&error)) {
-    PrintError(command, error);
+    Fail(command, error);
     return 1;
   }
-  if (!PackFolder(command, folder, output, &args, out.file(), &summary)) return 1;
+  if (!PackFolder(command, folder, output, &pack, out.file(), &summary)) return 1;
   if (!out.Commit(&error)) {
-    PrintError(command, error);
+    Fail(command, error);
     return 1;
   }
   std::printf("%s: %s\n", output.c_str(), summary.c_str());
@@ -344,41 +351,43 @@ int CmdPack(int argc, char** argv) {
 
 int CmdBuild(int argc, char** argv) {
   const char* const command = "build";
-  if (WantsHelp(argc, argv)) return BuildHelp();
-  PackArgs args;
+  PackArgs pack;
   bool pack_options = false;
   std::string stub;
   std::string payload;
   std::string archive;
   std::string output;
-  for (int i = 0; i < argc; ++i) {
+  ArgScanner args(argc, argv);
+  while (args.Next()) {
     std::string error;
     std::string value;
-    bool missing = false;
-    const int taken = TakePackOption(argc, argv, &i, &args, &error);
+    if (args.IsHelp()) return BuildHelp();
+    if (args.IsOperand()) return UsageError(command, "unexpected argument " + args.Current());
+    const int taken = TakePackOption(&args, &pack, &error);
     if (taken < 0) return UsageError(command, error);
     if (taken > 0) {
       pack_options = true;
       continue;
     }
     std::string* target = nullptr;
-    const char* name = nullptr;
-    if (TakeOptionValue(argc, argv, &i, "--stub", &value, &missing)) {
-      target = &stub, name = "--stub";
-    } else if (TakeOptionValue(argc, argv, &i, "--payload", &value, &missing)) {
-      target = &payload, name = "--payload";
-    } else if (TakeOptionValue(argc, argv, &i, "--archive", &value, &missing)) {
-      target = &archive, name = "--archive";
-    } else if (TakeOutput(argc, argv, &i, &value, &missing)) {
-      target = &output, name = "-o";
+    if (args.IsLong("stub")) {
+      target = &stub;
+    } else if (args.IsLong("payload")) {
+      target = &payload;
+    } else if (args.IsLong("archive")) {
+      target = &archive;
+    } else if (IsOutputOption(args)) {
+      target = &output;
     } else {
-      return UsageError(command, std::string("unexpected argument ") + argv[i]);
+      return UsageError(command, "unknown option " + args.Current());
     }
-    if (missing) return UsageError(command, std::string(name) + " needs a value");
+    const std::string option = args.Current().substr(0, args.Current().find('='));
+    if (!args.TakeValue(&value)) return UsageError(command, option + " needs a value");
     *target = host::PathFromArgument(value.c_str());
   }
-  if (args.has_key) {
-    return UsageError(command, "--key is not allowed: the setup extracts its payload without a key");
+  if (pack.has_key) {
+    return UsageError(command,
+                      "--key is not allowed: the setup extracts its payload without a key");
   }
   if (stub.empty()) return UsageError(command, "no setup program given (--stub STUB.exe)");
   if (payload.empty() == archive.empty()) {
@@ -391,27 +400,26 @@ int CmdBuild(int argc, char** argv) {
 
   std::string error;
   if (!CheckStub(stub, &error) || (!archive.empty() && !CheckArchive(archive, &error))) {
-    PrintError(command, error);
-    return 1;
+    return Fail(command, error);
   }
   OutputFile out(output);
   if (!out.Open(&error) || !CopyFileInto(stub, out.file(), &error)) {
-    PrintError(command, error);
+    Fail(command, error);
     return 1;
   }
   std::fwrite(kPayloadMarker, 1, kPayloadMarkerLength, out.file());
   std::string summary;
   if (!archive.empty()) {
     if (!CopyFileInto(archive, out.file(), &error)) {
-      PrintError(command, error);
+      Fail(command, error);
       return 1;
     }
     summary = "setup program, marker and archive " + archive;
-  } else if (!PackFolder(command, payload, output, &args, out.file(), &summary)) {
+  } else if (!PackFolder(command, payload, output, &pack, out.file(), &summary)) {
     return 1;
   }
   if (!out.Commit(&error)) {
-    PrintError(command, error);
+    Fail(command, error);
     return 1;
   }
   std::printf("%s: %s\n", output.c_str(), summary.c_str());

@@ -25,8 +25,8 @@ void ProgressBar::UpdatePercent(int percent) {
   shown_ = percent;
   const int filled = percent * kWidth / 100;
   std::fprintf(stderr, "\r%s [%.*s%.*s] %3d%%", label_.c_str(), filled,
-               "##############################", kWidth - filled,
-               "                              ", percent);
+               "##############################", kWidth - filled, "                              ",
+               percent);
   std::fflush(stderr);
   drawn_ = true;
 }

@@ -138,11 +138,16 @@ struct StreamCheck {
 
 const char* DecoderProblem(uint32_t result) {
   switch (result) {
-    case kExplodeBadDictionary: return "the stream's dictionary size code is not 4, 5 or 6";
-    case kExplodeBadLiteralMode: return "the stream's literal mode is not 0 or 1";
-    case kExplodeShortInput: return "the stream is 4 bytes or shorter";
-    case kExplodeInputEnded: return "the stream ends before its end-of-stream marker";
-    default: return "the decoder failed";
+    case kExplodeBadDictionary:
+      return "the stream's dictionary size code is not 4, 5 or 6";
+    case kExplodeBadLiteralMode:
+      return "the stream's literal mode is not 0 or 1";
+    case kExplodeShortInput:
+      return "the stream is 4 bytes or shorter";
+    case kExplodeInputEnded:
+      return "the stream ends before its end-of-stream marker";
+    default:
+      return "the decoder failed";
   }
 }
 

@@ -37,15 +37,15 @@ struct ArchiveEntry {
 // Results as the setup's extractor gives them, so that 'test' and 'extract' agree.
 enum ArchiveResult : int {
   kArchiveOk = 0,
-  kArchiveCannotOpen = -1,     // the file cannot be opened or read
-  kArchiveReadFailed = -3,     // a read failed part-way
-  kArchiveBadChecksum = -5,    // the checksum does not match the unscrambled body
-  kArchiveBadEntry = -6,       // an entry failed its checks
+  kArchiveCannotOpen = -1,   // the file cannot be opened or read
+  kArchiveReadFailed = -3,   // a read failed part-way
+  kArchiveBadChecksum = -5,  // the checksum does not match the unscrambled body
+  kArchiveBadEntry = -6,     // an entry failed its checks
 };
 
 struct InspectOptions {
-  std::string key;            // the scramble key; empty when the archive has none
-  bool decode = false;        // decode every stream and check it against its header
+  std::string key;      // the scramble key; empty when the archive has none
+  bool decode = false;  // decode every stream and check it against its header
   // Called now and then with body bytes read so far and the body's length.
   std::function<void(uint64_t done, uint64_t total)> progress;
 };

@@ -33,11 +33,16 @@ char FoldCase1252(char c) {
   if (byte >= 'a' && byte <= 'z') return static_cast<char>(byte - 0x20);
   if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) return static_cast<char>(byte - 0x20);
   switch (byte) {
-    case 0x9A: return static_cast<char>(0x8A);  // s with caron
-    case 0x9C: return static_cast<char>(0x8C);  // oe
-    case 0x9E: return static_cast<char>(0x8E);  // z with caron
-    case 0xFF: return static_cast<char>(0x9F);  // y with diaeresis
-    default: return c;
+    case 0x9A:
+      return static_cast<char>(0x8A);  // s with caron
+    case 0x9C:
+      return static_cast<char>(0x8C);  // oe
+    case 0x9E:
+      return static_cast<char>(0x8E);  // z with caron
+    case 0xFF:
+      return static_cast<char>(0x9F);  // y with diaeresis
+    default:
+      return c;
   }
 }
 

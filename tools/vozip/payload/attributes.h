@@ -28,7 +28,7 @@ struct AttributeRule {
   std::string pattern;  // Windows-1252, "\" separators
   uint32_t set = 0;
   uint32_t clear = 0;
-  size_t matches = 0;   // files the rule applied to
+  size_t matches = 0;  // files the rule applied to
 };
 
 uint32_t DefaultAttributes(bool read_only);

@@ -25,8 +25,7 @@ uint32_t PackDosTime(const CivilTime& time, DosRange* range) {
     return kLastDosTime;
   }
   const uint32_t date = (static_cast<uint32_t>(time.year - 1980) << 9) |
-                        (static_cast<uint32_t>(time.month) << 5) |
-                        static_cast<uint32_t>(time.day);
+                        (static_cast<uint32_t>(time.month) << 5) | static_cast<uint32_t>(time.day);
   const uint32_t clock = (static_cast<uint32_t>(time.hour) << 11) |
                          (static_cast<uint32_t>(time.minute) << 5) |
                          static_cast<uint32_t>(time.second / 2);
@@ -48,8 +47,8 @@ CivilTime UnpackDosTime(uint32_t value) {
 
 std::string FormatCivilTime(const CivilTime& time) {
   char text[48];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
   return text;
 }
 

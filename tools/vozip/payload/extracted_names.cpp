@@ -20,7 +20,8 @@ bool HasHighBytes(const std::string& text) {
 bool MoveMerging(const std::string& from, const std::string& to, std::string* error) {
   host::Status source;
   host::Status target;
-  if (!host::GetStatus(from, false, &source, error) || !host::GetStatus(to, false, &target, error)) {
+  if (!host::GetStatus(from, false, &source, error) ||
+      !host::GetStatus(to, false, &target, error)) {
     return false;
   }
   if (source.kind != host::Kind::kFolder || target.kind != host::Kind::kFolder) {

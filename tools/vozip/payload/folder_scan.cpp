@@ -12,10 +12,9 @@
 namespace vozip {
 namespace {
 
-const char* const kDeviceNames[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3",
-                                    "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",
-                                    "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",
-                                    "LPT9"};
+const char* const kDeviceNames[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                    "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                    "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
 
 std::string Folded(const std::string& name) {
   std::string folded = name;
@@ -118,7 +117,8 @@ class Walker {
       Refuse(display, "name " + problem);
       return 1;
     }
-    const std::string stored = folder_stored.empty() ? stored_part : folder_stored + "\\" + stored_part;
+    const std::string stored =
+        folder_stored.empty() ? stored_part : folder_stored + "\\" + stored_part;
 
     host::Status status;
     std::string error;
@@ -267,8 +267,7 @@ std::string StoredFileProblem(const std::string& stored_name, uint64_t size) {
   }
   if (stored_name.size() > kMaxStoredNameLength) {
     return "name is " + std::to_string(stored_name.size()) +
-           " bytes long; the archive carries names up to " +
-           std::to_string(kMaxStoredNameLength);
+           " bytes long; the archive carries names up to " + std::to_string(kMaxStoredNameLength);
   }
   if (Folded(stored_name) == "TEMPFILE.$$$") {
     return "the setup uses this name for its temporary copy of the payload";

@@ -19,10 +19,10 @@ enum class Kind { kMissing, kFile, kFolder, kOther };
 
 struct Status {
   Kind kind = Kind::kMissing;
-  bool is_link = false;         // a symbolic link (or, on Windows, a link-like reparse point)
-  uint64_t size = 0;            // of a file
-  int64_t mtime_seconds = 0;    // last modification, seconds since 1970-01-01 UTC
-  bool read_only = false;       // the owner may not write it (Windows: read-only attribute)
+  bool is_link = false;       // a symbolic link (or, on Windows, a link-like reparse point)
+  uint64_t size = 0;          // of a file
+  int64_t mtime_seconds = 0;  // last modification, seconds since 1970-01-01 UTC
+  bool read_only = false;     // the owner may not write it (Windows: read-only attribute)
 };
 
 // The separator this system puts between folders.

@@ -1,9 +1,8 @@
 // Windows backend of host_fs.h: the wide-character calls, with paths converted from
 // and to UTF-8 at this boundary.
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cwchar>
 
@@ -14,8 +13,8 @@ namespace {
 
 std::wstring Widen(const std::string& text, UINT code_page = CP_UTF8) {
   if (text.empty()) return std::wstring();
-  const int count = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
+  const int count =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(count), L'\0');
   MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), &wide[0], count);
   return wide;
@@ -33,9 +32,9 @@ std::string Narrow(const std::wstring& wide) {
 
 std::string ErrorText(const std::string& path, DWORD code = GetLastError()) {
   char* message = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&message), 0, nullptr);
   std::string text = path + ": ";
   if (message != nullptr) {
     text += message;
@@ -50,8 +49,7 @@ std::string ErrorText(const std::string& path, DWORD code = GetLastError()) {
 }
 
 bool IsMissingError(DWORD code) {
-  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
-         code == ERROR_INVALID_NAME;
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME;
 }
 
 // 100-nanosecond steps since 1601-01-01 UTC.
@@ -78,8 +76,8 @@ void FillStatus(DWORD attributes, uint64_t size, const FILETIME& mtime, Status* 
 
 HANDLE OpenForQuery(const std::string& path) {
   return CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
@@ -168,8 +166,8 @@ bool RealPath(const std::string& path, std::string* real, std::string* error) {
 bool PathIsInside(const std::string& inner, const std::string& outer) {
   // Names on Windows compare without regard to case.
   if (inner.size() < outer.size() ||
-      CompareStringOrdinal(Widen(inner.substr(0, outer.size())).c_str(), -1,
-                           Widen(outer).c_str(), -1, TRUE) != CSTR_EQUAL) {
+      CompareStringOrdinal(Widen(inner.substr(0, outer.size())).c_str(), -1, Widen(outer).c_str(),
+                           -1, TRUE) != CSTR_EQUAL) {
     return false;
   }
   return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
@@ -266,9 +264,9 @@ bool PathToAnsi(const std::string& path, std::string* ansi) {
     return true;
   }
   BOOL used_default = FALSE;
-  const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                        static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                        &used_default);
+  const int count =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, nullptr, &used_default);
   if (count == 0 || used_default) return false;
   ansi->assign(static_cast<size_t>(count), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),

@@ -45,7 +45,9 @@ uint32_t StoredTime(const PackItem& item, PackOptions* options) {
   uint32_t value = kFirstDosTime;
   DosRange range = DosRange::kInside;
   if (!DosTimeFromUnixSeconds(seconds, &value, &range)) {
-    if (options->warn) options->warn(item.display_name + ": cannot convert its time; stored as 1980-01-01");
+    if (options->warn) {
+      options->warn(item.display_name + ": cannot convert its time; stored as 1980-01-01");
+    }
     return kFirstDosTime;
   }
   if (range != DosRange::kInside && options->warn) {

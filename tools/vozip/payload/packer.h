@@ -14,8 +14,8 @@
 namespace vozip {
 
 struct PackOptions {
-  int level = 6;                            // 1 (fastest) to 9 (smallest)
-  std::string key;                          // scramble key; empty for setup files
+  int level = 6;    // 1 (fastest) to 9 (smallest)
+  std::string key;  // scramble key; empty for setup files
   std::vector<AttributeRule> attribute_rules;
   // SOURCE_DATE_EPOCH: file times later than this are stored as this.
   bool clamp_times = false;
