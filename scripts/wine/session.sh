@@ -71,6 +71,10 @@ start() {
     # show bare client areas.
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
       >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
+    # Nor is there one to confirm that a window was taken down: wine would wait two
+    # seconds for it each time a dialog or message box closes.
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+      >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
   fi
 }
 

@@ -216,9 +216,15 @@ int RunUnix(const std::string& command_line, int timeout_ms) {
       "/tmp/uidriver-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs) + ".status";
   const std::string status_path = WindowsPath(status_file);
   DeleteFileA(status_path.c_str());
-  Process process = Launch("/bin/sh -c \"" + command_line + "; echo $? >" + status_file + "\"");
-  if (process.pid == 0) return -1;
-  CloseHandle(process.handle);
+  // Wine reports a started Unix program as a success but fills in no process: the
+  // handle is null and the ids are not ones to rely on (Launch's pid may be 0).
+  std::string command = "/bin/sh -c \"" + command_line + "; echo $? >" + status_file + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return -1;
+  }
   const bool finished = PollFor(timeout_ms, [&] {
     std::ifstream in(status_path);
     int code = -1;
@@ -245,5 +251,118 @@ std::string WindowsPath(const std::string& unix_path) {
 }
 
 void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+namespace {
+
+bool IsComboBox(HWND control) {
+  char class_name[64] = {};
+  GetClassNameA(control, class_name, sizeof(class_name));
+  return lstrcmpiA(class_name, "ComboBox") == 0;
+}
+
+// The message numbers of one kind of control: list box or combo box.
+struct ItemMessages {
+  UINT count, text_length, text, selection, data, select;
+};
+constexpr ItemMessages kListBoxMessages = {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL, LB_GETITEMDATA,
+                                           LB_SETCURSEL};
+constexpr ItemMessages kComboBoxMessages = {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL, CB_GETITEMDATA,
+                                            CB_SETCURSEL};
+
+const ItemMessages& MessagesFor(HWND control) { return IsComboBox(control) ? kComboBoxMessages : kListBoxMessages; }
+
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM w_param, LPARAM l_param) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, w_param, l_param, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+std::vector<std::string> ItemTexts(HWND dialog, int control_id) {
+  std::vector<std::string> texts;
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return texts;
+  const ItemMessages& m = MessagesFor(control);
+  const LRESULT count = SendWithTimeout(control, m.count, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // Read as UTF-16 and converted here: wine hands the ANSI text of another process's
+    // entry back in UTF-16 bytes.
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, m.text_length, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length);
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, m.text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+    wide.resize(static_cast<LONG_PTR>(copied) > 0 ? static_cast<size_t>(copied) : 0);
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                                          static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+int SelectedItem(HWND dialog, int control_id) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return -1;
+  return static_cast<int>(SendWithTimeout(control, MessagesFor(control).selection, 0, 0));
+}
+
+LONG_PTR ItemData(HWND dialog, int control_id, int index) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return -1;
+  return SendWithTimeout(control, MessagesFor(control).data, static_cast<WPARAM>(index), 0);
+}
+
+bool SelectItem(HWND dialog, int control_id, int index) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return false;
+  if (SendWithTimeout(control, MessagesFor(control).select, static_cast<WPARAM>(index), 0) != index) return false;
+  const LPARAM from = reinterpret_cast<LPARAM>(control);
+  if (IsComboBox(control)) {
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELENDOK), from) &&
+           PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELCHANGE), from);
+  }
+  return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, LBN_SELCHANGE), from) != 0;
+}
+
+bool DoubleClickItem(HWND dialog, int control_id, int index) {
+  const HWND list = GetDlgItem(dialog, control_id);
+  if (list == nullptr || IsComboBox(list)) return false;
+  RECT client{};
+  GetClientRect(list, &client);
+  RECT item{};
+  if (SendWithTimeout(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR) {
+    return false;
+  }
+  if (item.top < client.top || item.bottom > client.bottom) {
+    SendWithTimeout(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    SendWithTimeout(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  }
+  POINT middle = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &middle);
+  return ClickAt(middle.x, middle.y, 2);
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool FocusControl(HWND dialog, int control_id) {
+  const HWND control = GetDlgItem(dialog, control_id);
+  if (control == nullptr) return false;
+  PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  return PollFor(2000, [&] { return FocusedWindow(dialog) == control; });
+}
+
+bool ClickAt(int x, int y, int count) {
+  return RunUnix("/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
+                 std::to_string(count) + " --delay 80 1") == 0;
+}
 
 }  // namespace ui

@@ -104,4 +104,28 @@ std::string WindowsPath(const std::string& unix_path);
 
 void Sleep(int milliseconds);
 
+// List boxes and combo boxes, of this process or another: entries are read with the
+// controls' own messages, which the system copies across processes.
+
+// The entries of list box or combo box control_id, in order.
+std::vector<std::string> ItemTexts(HWND dialog, int control_id);
+// Index of the selected entry of a list box or combo box, or -1.
+int SelectedItem(HWND dialog, int control_id);
+// The item data of an entry (LB_GETITEMDATA, CB_GETITEMDATA).
+LONG_PTR ItemData(HWND dialog, int control_id, int index);
+// Selects entry index and tells the dialog what the control tells it after a user's
+// pick: LBN_SELCHANGE for a list box, CBN_SELENDOK then CBN_SELCHANGE for a combo
+// box. Posted, like Press.
+bool SelectItem(HWND dialog, int control_id, int index);
+// Double-clicks entry index of a list box with the real mouse, scrolling the entry
+// into view first; the control itself sends LBN_DBLCLK.
+bool DoubleClickItem(HWND dialog, int control_id, int index);
+// Moves the keyboard focus to control_id as Tab would (WM_NEXTDLGCTL); true once the
+// control has it.
+bool FocusControl(HWND dialog, int control_id);
+// The window with the keyboard focus in the thread of window, or nullptr.
+HWND FocusedWindow(HWND window);
+// Presses the left mouse button count times at screen position x, y (xdotool).
+bool ClickAt(int x, int y, int count = 1);
+
 }  // namespace ui

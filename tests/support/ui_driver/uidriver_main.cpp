@@ -104,6 +104,28 @@ const std::map<std::string, CommandSpec>& Commands() {
       {"press", {1, [](Session& s, auto& a) {
          return NeedWindow(s) && (ui::Press(s.window, std::atoi(a[0].c_str())) || Fail("no control " + a[0]));
        }}},
+      {"print-items", {1, [](Session& s, auto& a) {
+         if (!NeedWindow(s)) return false;
+         const int id = std::atoi(a[0].c_str());
+         const std::vector<std::string> items = ui::ItemTexts(s.window, id);
+         for (size_t i = 0; i < items.size(); ++i) {
+           std::printf("item %s[%zu]=%s\n", a[0].c_str(), i, Escape(items[i]).c_str());
+         }
+         std::printf("selected %s=%d\n", a[0].c_str(), ui::SelectedItem(s.window, id));
+         return true;
+       }}},
+      {"select", {2, [](Session& s, auto& a) {
+         return NeedWindow(s) && (ui::SelectItem(s.window, std::atoi(a[0].c_str()), std::atoi(a[1].c_str())) ||
+                                  Fail("cannot select entry " + a[1] + " of control " + a[0]));
+       }}},
+      {"double-click", {2, [](Session& s, auto& a) {
+         return NeedWindow(s) && (ui::DoubleClickItem(s.window, std::atoi(a[0].c_str()), std::atoi(a[1].c_str())) ||
+                                  Fail("cannot double-click entry " + a[1] + " of control " + a[0]));
+       }}},
+      {"focus", {1, [](Session& s, auto& a) {
+         return NeedWindow(s) && (ui::FocusControl(s.window, std::atoi(a[0].c_str())) ||
+                                  Fail("control " + a[0] + " did not get the focus"));
+       }}},
       {"close", {0, [](Session& s, auto&) { return NeedWindow(s) && ui::Close(s.window); }}},
       {"activate", {0, [](Session& s, auto&) { return NeedWindow(s) && ui::Activate(s.window); }}},
       {"keys", {1, [](Session&, auto& a) { return ui::SendKeys(a[0]) || Fail("xdotool failed"); }}},
