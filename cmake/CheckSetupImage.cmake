@@ -62,3 +62,13 @@ foreach(unwanted "libstdc\\+\\+\\.a\\([^)]*(eh_|ios|stream)[^)]*\\)" "__cxa_thro
     message(FATAL_ERROR "${image_name} links C++ runtime it must not carry: ${CMAKE_MATCH_0}")
   endif()
 endforeach()
+
+# The program runs without the C runtime's start-up code, so nothing may need what
+# that code does: fixing up data imported without dllimport (pseudo-relocations) or
+# setting up thread-local storage.
+if(NOT link_map MATCHES "0x0+ +__rt_psrelocs_size = ")
+  message(FATAL_ERROR "${image_name} needs runtime pseudo-relocations, which its entry does not apply")
+endif()
+if(link_map MATCHES "\n\\.tls +0x[0-9a-f]+ +0x[1-9a-f]")
+  message(FATAL_ERROR "${image_name} has thread-local data, which its entry does not set up")
+endif()

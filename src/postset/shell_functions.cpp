@@ -1,23 +1,12 @@
 #include "postset/shell_functions.h"
 
-#include <cstring>
+#include "platform/system_library.h"
 
 namespace {
 
 bool loaded = false;
 ShellFunctions functions;
 const ShellFunctions* result = nullptr;
-
-// name from the system folder, by its full path; none if that fails.
-HMODULE LoadFromSystemFolder(const char* name) {
-  char path[MAX_PATH];
-  const UINT folder_length = GetSystemDirectoryA(path, MAX_PATH);
-  const size_t name_length = std::strlen(name);
-  if (folder_length == 0 || folder_length + 1 + name_length >= MAX_PATH) return nullptr;
-  path[folder_length] = '\\';
-  std::memcpy(path + folder_length + 1, name, name_length + 1);
-  return LoadLibraryA(path);
-}
 
 template <typename Function>
 bool Take(HMODULE module, const char* name, Function* slot) {
@@ -26,8 +15,8 @@ bool Take(HMODULE module, const char* name, Function* slot) {
 }
 
 bool LoadAll() {
-  const HMODULE ole = LoadFromSystemFolder("ole32.dll");
-  const HMODULE shell = LoadFromSystemFolder("shell32.dll");
+  const HMODULE ole = LoadSystemLibrary("ole32.dll");
+  const HMODULE shell = LoadSystemLibrary("shell32.dll");
   return ole != nullptr && shell != nullptr && Take(ole, "CoInitialize", &functions.co_initialize) &&
          Take(ole, "CoUninitialize", &functions.co_uninitialize) &&
          Take(ole, "CoCreateInstance", &functions.co_create_instance) &&

@@ -5,7 +5,7 @@
 #include "resources/resource_ids.h"
 #include "setup/driver_state.h"
 #include "setup/main_window.h"
-#include "setup/system_library.h"
+#include "platform/system_library.h"
 
 namespace {
 
