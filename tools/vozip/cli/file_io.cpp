@@ -3,30 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 #include "cli/options.h"
+#include "payload/host_fs.h"
 
 namespace vozip_cli {
 namespace {
 
 std::string Reason() { return std::strerror(errno); }
-
-// Gives `from` the name `to`, replacing a file of that name.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
-#if defined(_WIN32)
-  // rename() will not replace an existing file on Windows.
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  *error = "cannot write " + Quote(to) + ": error " + std::to_string(GetLastError());
-  return false;
-#else
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  *error = "cannot write " + Quote(to) + ": " + Reason();
-  return false;
-#endif
-}
 
 }  // namespace
 
@@ -36,7 +19,7 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const std::string& path, std::string* error) {
   path_ = path;
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = vozip::host::OpenFile(path, "rb");
   if (file_ == nullptr) *error = "cannot open " + Quote(path) + ": " + Reason();
   return file_ != nullptr;
 }
@@ -55,7 +38,7 @@ OutputFile::~OutputFile() { Abandon(); }
 bool OutputFile::Open(const std::string& path, std::string* error) {
   path_ = path;
   part_path_ = path + ".part";
-  file_ = std::fopen(part_path_.c_str(), "wb");
+  file_ = vozip::host::OpenFile(part_path_, "wb");
   if (file_ != nullptr) return true;
   *error = "cannot create " + Quote(path) + ": " + Reason();
   part_path_.clear();  // not ours to remove
@@ -69,18 +52,22 @@ bool OutputFile::Write(const uint8_t* data, size_t size, std::string* error) {
 }
 
 bool OutputFile::Commit(std::string* error) {
+  const bool written = std::ferror(file_) == 0;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!closed) {
+  if (!written || !closed) {
     *error = "cannot write " + Quote(path_) + ": " + Reason();
-    std::remove(part_path_.c_str());
-    part_path_.clear();
+    Abandon();
     return false;
   }
-  const bool renamed = ReplaceFile(part_path_, path_, error);
-  if (!renamed) std::remove(part_path_.c_str());
+  std::string reason;
+  if (!vozip::host::RenameReplacing(part_path_, path_, &reason)) {
+    *error = "cannot write " + Quote(path_) + ": " + reason;
+    Abandon();
+    return false;
+  }
   part_path_.clear();
-  return renamed;
+  return true;
 }
 
 void OutputFile::Abandon() {
@@ -89,7 +76,7 @@ void OutputFile::Abandon() {
     file_ = nullptr;
   }
   if (!part_path_.empty()) {
-    std::remove(part_path_.c_str());
+    vozip::host::RemoveFile(part_path_);
     part_path_.clear();
   }
 }

@@ -1,6 +1,6 @@
 // The files vozip reads and writes, the same on Linux and Windows: binary mode
-// everywhere, messages from the C library's error texts, and outputs that appear
-// under their name only once complete.
+// everywhere, UTF-8 names, messages from the system's error texts, and outputs that
+// appear under their name only once complete.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,7 @@ class InputFile {
 // An output written to a temporary name beside its final one ("NAME.part") and
 // moved over the final name by Commit. Until then the final name is untouched, so
 // an output may replace its own input, and a failed command leaves nothing half
-// written. Abandoned (removed) unless committed.
+// written and never destroys an earlier file. Abandoned (removed) unless committed.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -42,7 +42,10 @@ class OutputFile {
 
   bool Open(const std::string& path, std::string* error);
   bool Write(const uint8_t* data, size_t size, std::string* error);
-  // Closes the file and gives it its final name.
+  // For writers that take a stdio stream; their errors are caught by Commit.
+  std::FILE* file() const { return file_; }
+  // Closes the file and gives it its final name; false (and the final name left
+  // as it was) when any write or the close failed.
   bool Commit(std::string* error);
 
  private:

@@ -13,20 +13,15 @@ struct Command {
   const char* summary;
 };
 
-// Commands not yet built are left out of the table rather than stubbed.
 const Command kCommands[] = {
-#if defined(VOZIP_HAVE_CODEC_COMMANDS)
     {"implode", CmdImplode, "compress a file into an implode stream"},
     {"explode", CmdExplode, "decompress an implode stream"},
     {"crc32", CmdCrc32, "print the CRC-32 running value of files"},
-#endif
-#if defined(VOZIP_HAVE_ARCHIVE_COMMANDS)
     {"pack", CmdPack, "pack a folder into an archive"},
     {"build", CmdBuild, "assemble a setup file from the setup program and a payload"},
     {"list", CmdList, "list the entries of a setup file or archive"},
     {"test", CmdTest, "check a setup file or archive without writing anything"},
     {"extract", CmdExtract, "extract a setup file or archive"},
-#endif
 };
 
 void PrintUsage(FILE* out) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/file_io.h"
 #include "cli/options.h"
-#include "cli/output_file.h"
 #include "cli/progress_bar.h"
 #include "implode/implode.h"
 #include "payload/archive_reader.h"
@@ -333,10 +333,10 @@ int CmdPack(int argc, char** argv) {
   if (folder.empty()) return UsageError(command, "no folder given");
   if (output.empty()) return UsageError(command, "no output given (-o FILE.voz)");
 
-  OutputFile out(output);
+  vozip_cli::OutputFile out;
   std::string error;
   std::string summary;
-  if (!out.Open(&error)) {
+  if (!out.Open(output, &error)) {
     Fail(command, error);
     return 1;
   }
@@ -402,8 +402,8 @@ int CmdBuild(int argc, char** argv) {
   if (!CheckStub(stub, &error) || (!archive.empty() && !CheckArchive(archive, &error))) {
     return Fail(command, error);
   }
-  OutputFile out(output);
-  if (!out.Open(&error) || !CopyFileInto(stub, out.file(), &error)) {
+  vozip_cli::OutputFile out;
+  if (!out.Open(output, &error) || !CopyFileInto(stub, out.file(), &error)) {
     Fail(command, error);
     return 1;
   }
