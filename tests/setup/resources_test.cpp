@@ -8,101 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/dialog_template.h"
 #include "ui_driver.h"
 
 namespace {
 
-struct Control {
-  DWORD style;
-  short x, y, cx, cy;
-  WORD id;
-  std::string class_name;
-  std::string text;
-};
-
-struct DialogTemplate {
-  DWORD style = 0;
-  DWORD ex_style = 0;
-  short x = 0, y = 0, cx = 0, cy = 0;
-  std::string caption;
-  WORD point_size = 0;
-  std::string font;
-  std::vector<Control> controls;
-};
-
-// Reads a DLGTEMPLATE and its DLGITEMTEMPLATEs: WORD-aligned fields, strings in
-// UTF-16, classes and texts either 0xFFFF plus an ordinal or a zero-ended string.
-class TemplateReader {
- public:
-  explicit TemplateReader(const BYTE* data) : at_(data), start_(data) {}
-
-  DialogTemplate Read() {
-    DialogTemplate t;
-    t.style = Dword();
-    t.ex_style = Dword();
-    const WORD count = Word();
-    t.x = static_cast<short>(Word());
-    t.y = static_cast<short>(Word());
-    t.cx = static_cast<short>(Word());
-    t.cy = static_cast<short>(Word());
-    SzOrOrd();  // menu
-    SzOrOrd();  // class
-    t.caption = SzOrOrd();
-    if (t.style & DS_SETFONT) {
-      t.point_size = Word();
-      t.font = SzOrOrd();
-    }
-    for (WORD i = 0; i < count; ++i) {
-      AlignDword();
-      Control c{};
-      c.style = Dword();
-      Dword();  // extended style
-      c.x = static_cast<short>(Word());
-      c.y = static_cast<short>(Word());
-      c.cx = static_cast<short>(Word());
-      c.cy = static_cast<short>(Word());
-      c.id = Word();
-      c.class_name = ClassName(SzOrOrd());
-      c.text = SzOrOrd();
-      at_ += Word();  // creation data
-      t.controls.push_back(c);
-    }
-    return t;
-  }
-
- private:
-  WORD Word() {
-    WORD w;
-    std::memcpy(&w, at_, 2);
-    at_ += 2;
-    return w;
-  }
-  DWORD Dword() {
-    DWORD d;
-    std::memcpy(&d, at_, 4);
-    at_ += 4;
-    return d;
-  }
-  void AlignDword() { at_ += (4 - (at_ - start_) % 4) % 4; }
-  std::string SzOrOrd() {
-    const WORD first = Word();
-    if (first == 0xFFFF) return "#" + std::to_string(Word());
-    std::string text;
-    for (WORD c = first; c != 0; c = Word()) text += static_cast<char>(c);
-    return text;
-  }
-  static std::string ClassName(const std::string& raw) {
-    if (raw == "#128") return "BUTTON";
-    if (raw == "#129") return "EDIT";
-    if (raw == "#130") return "STATIC";
-    std::string upper = raw;
-    for (char& c : upper) c = static_cast<char>(toupper(c));
-    return upper;
-  }
-
-  const BYTE* at_;
-  const BYTE* start_;
-};
+using dialog_template::Control;
+using dialog_template::Reader;
+using dialog_template::Template;
 
 class SetupResourcesTest : public ::testing::Test {
  protected:
@@ -129,10 +42,10 @@ class SetupResourcesTest : public ::testing::Test {
 TEST_F(SetupResourcesTest, WelcomeDialogTemplateHoldsExactlyTheGivenControls) {
   const BYTE* data = Resource(MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(200));  // RT_DIALOG
   ASSERT_NE(data, nullptr);
-  const DialogTemplate t = TemplateReader(data).Read();
+  const Template t = Reader(data).Read();
   EXPECT_EQ(t.style, 0x80C008C0u);
   EXPECT_EQ(t.ex_style, 0u);
-  EXPECT_EQ((std::vector<short>{t.x, t.y, t.cx, t.cy}), (std::vector<short>{0, 0, 275, 154}));
+  EXPECT_EQ((std::vector<int16_t>{t.x, t.y, t.cx, t.cy}), (std::vector<int16_t>{0, 0, 275, 154}));
   EXPECT_EQ(t.caption, "");
   EXPECT_EQ(t.point_size, 8);
   EXPECT_EQ(t.font, "MS Sans Serif");
@@ -153,7 +66,7 @@ TEST_F(SetupResourcesTest, WelcomeDialogTemplateHoldsExactlyTheGivenControls) {
     SCOPED_TRACE("control " + std::to_string(i) + " (" + std::to_string(e.id) + ")");
     EXPECT_EQ(a.id, e.id);
     EXPECT_EQ(a.style, e.style);
-    EXPECT_EQ((std::vector<short>{a.x, a.y, a.cx, a.cy}), (std::vector<short>{e.x, e.y, e.cx, e.cy}));
+    EXPECT_EQ((std::vector<int16_t>{a.x, a.y, a.cx, a.cy}), (std::vector<int16_t>{e.x, e.y, e.cx, e.cy}));
     EXPECT_EQ(a.class_name, e.class_name);
     EXPECT_EQ(a.text, e.text);
   }
@@ -162,7 +75,7 @@ TEST_F(SetupResourcesTest, WelcomeDialogTemplateHoldsExactlyTheGivenControls) {
 TEST_F(SetupResourcesTest, ProgressTemplateIsAVisibleCaptionedBoxWithoutControls) {
   const BYTE* data = Resource(MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(300));
   ASSERT_NE(data, nullptr);
-  const DialogTemplate t = TemplateReader(data).Read();
+  const Template t = Reader(data).Read();
   EXPECT_EQ(t.style, 0x90C008C0u);
   EXPECT_EQ(t.cx, 225);
   EXPECT_EQ(t.cy, 55);
