@@ -60,7 +60,14 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
   FileHandle(FileHandle&& other) noexcept : native_(other.native_) { other.native_ = kNone; }
-  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+      if (IsOpen()) Close();
+      native_ = other.native_;
+      other.native_ = kNone;
+    }
+    return *this;
+  }
   // Closes quietly: the pending error code stays what the last operation left.
   ~FileHandle();
 

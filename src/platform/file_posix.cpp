@@ -96,15 +96,6 @@ FileHandle::~FileHandle() {
   if (IsOpen()) close(Descriptor(*this));
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-  if (this != &other) {
-    if (IsOpen()) Close();
-    native_ = other.native_;
-    other.native_ = kNone;
-  }
-  return *this;
-}
-
 bool FileHandle::Close() {
   if (!IsOpen()) return FailWith(kErrorInvalidHandle);
   const int descriptor = Descriptor(*this);

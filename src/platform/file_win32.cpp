@@ -26,15 +26,6 @@ FileHandle::~FileHandle() {
   if (IsOpen()) CloseHandle(Native(*this));
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-  if (this != &other) {
-    if (IsOpen()) Close();
-    native_ = other.native_;
-    other.native_ = kNone;
-  }
-  return *this;
-}
-
 bool FileHandle::Close() {
   if (!IsOpen()) {
     SetLastError(ERROR_INVALID_HANDLE);
