@@ -5,57 +5,30 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "explode/explode.h"
 #include "support/reference_explode.h"
+#include "support/scripted_explode.h"
 #include "support/stream_builder.h"
 
 namespace {
 
 using tsv_test::ExplodeModel;
-using tsv_test::ModelCall;
 using tsv_test::ModelResult;
-
-struct Feed {
-  const std::vector<uint8_t>* input;
-  const std::vector<size_t>* sizes;
-  size_t offset = 0;
-  size_t reads = 0;
-  ModelResult got;
-
-  static uint32_t Read(uint8_t* buffer, uint32_t* size, void* param) {
-    auto& feed = *static_cast<Feed*>(param);
-    const auto& sizes = *feed.sizes;
-    const size_t want = sizes[std::min(feed.reads++, sizes.size() - 1)];
-    const size_t n = std::min({want, size_t{*size}, feed.input->size() - feed.offset});
-    if (n > 0) std::memcpy(buffer, feed.input->data() + feed.offset, n);
-    feed.offset += n;
-    feed.got.calls.push_back({'R', static_cast<uint32_t>(n)});
-    return static_cast<uint32_t>(n);
-  }
-
-  static void Write(uint8_t* buffer, uint32_t* size, void* param) {
-    auto& feed = *static_cast<Feed*>(param);
-    feed.got.output.insert(feed.got.output.end(), buffer, buffer + *size);
-    feed.got.calls.push_back({'W', *size});
-  }
-};
 
 void ExpectAgreement(const std::vector<uint8_t>& input, const std::vector<size_t>& sizes,
                      ExplodeState* state) {
-  Feed feed{&input, &sizes, 0, 0, {}};
-  feed.got.result = ExplodeStream(&Feed::Read, &Feed::Write, state, &feed);
+  const ModelResult got = tsv_test::RunScriptedExplode(input, sizes, state);
   const ModelResult want = ExplodeModel(input, sizes).Run();
-  ASSERT_EQ(feed.got.result, want.result);
-  ASSERT_EQ(feed.got.output, want.output);
-  ASSERT_EQ(feed.got.calls.size(), want.calls.size());
+  ASSERT_EQ(got.result, want.result);
+  ASSERT_EQ(got.output, want.output);
+  ASSERT_EQ(got.calls.size(), want.calls.size());
   for (size_t i = 0; i < want.calls.size(); ++i) {
-    ASSERT_TRUE(feed.got.calls[i] == want.calls[i])
-        << "call " << i << ": " << feed.got.calls[i].kind << feed.got.calls[i].count
+    ASSERT_TRUE(got.calls[i] == want.calls[i])
+        << "call " << i << ": " << got.calls[i].kind << got.calls[i].count
         << " instead of " << want.calls[i].kind << want.calls[i].count;
   }
 }
