@@ -73,11 +73,12 @@ unpacked() {
   done <<<"$expected"
 }
 
-# Under emulation the run stalls in registration, inside the shell's saving of the
-# desktop shortcut (the Programs shortcut is written, the desktop one stays empty),
-# where the 64-bit build goes through. So the case asks for what the shipped program
-# itself does before that: every file unpacked intact, and no message other than
-# the success message. Registration and its message are covered by the 64-bit suite.
+# Under emulation the run stalls in registration while the shell saves a shortcut:
+# the shell asks wine's mount manager service about the C: volume, and that request
+# from the emulated 32-bit process is never answered (the 64-bit build goes through).
+# So the case asks for what the shipped program itself does before that: every file
+# unpacked intact, and no message other than the success message. Registration and
+# its message are covered by the 64-bit suite.
 messages=()
 unpacked_at=
 start=$SECONDS
