@@ -2,6 +2,7 @@
 // TSV_SAMPLE_SETUP is the setup file vozip built from TSV_SAMPLE_PAYLOAD.
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -102,10 +103,31 @@ TEST_F(InstallTest, InstallsEveryFileWithItsContentTimeAndAttributes) {
   }
 }
 
+// A setup file whose archive holds 16 MiB that do not compress. A damaged archive
+// is found out only after the setup has copied and checked all of it, so with this
+// one the progress window stays up long enough to be watched; with the small sample
+// it would be gone within a millisecond or two, and on a busy machine unseen.
+std::string LargeSetupFile(const std::string& work_folder) {
+  const std::string payload = work_folder + "\\large-payload";
+  fs::create_directories(payload);
+  std::string bytes(16u << 20, '\0');
+  std::mt19937 random(20261210);
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  WriteFile(payload + "\\Large.bin", bytes);
+  const std::string setup_file = work_folder + "\\large.bin";
+  const std::string command = "\"" + ui::WindowsPath(PathFromEnvironment("TSV_VOZIP")) + "\" build -1 --stub \"" +
+                              ui::WindowsPath(PathFromEnvironment("TSV_SETUP_STUB")) + "\" --payload \"" + payload +
+                              "\" -o \"" + setup_file + "\"";
+  ui::Process vozip = ui::Launch(command);
+  EXPECT_EQ(ui::WaitForExit(vozip, 120000), 0) << command;
+  fs::remove_all(payload);
+  return ReadFile(setup_file);
+}
+
 TEST_F(InstallTest, ADamagedSetupFileShowsOneFailureMessageAfterTheProgressWindow) {
-  const std::string good = ReadFile(ui::WindowsPath(sample_));
+  const std::string good = LargeSetupFile(case_folder_);
   const size_t stub_size = fs::file_size(ui::WindowsPath(PathFromEnvironment("TSV_SETUP_STUB")));
-  ASSERT_GT(good.size(), stub_size + 24 + 64);
+  ASSERT_GT(good.size(), stub_size + 24 + (16u << 20));
   struct Case {
     const char* name;
     std::string bytes;
