@@ -67,15 +67,16 @@ start() {
   wineserver -p >/dev/null 2>&1 9>&- </dev/null || [ $? -eq 2 ]
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1 9>&- </dev/null
-    # Without a window manager wine must draw window captions itself, or screenshots
-    # show bare client areas.
-    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-      >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
-    # Nor is there one to confirm that a window was taken down: wine would wait two
-    # seconds for it each time a dialog or message box closes.
-    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-      >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
   fi
+  # Set on every start, so a prefix made before either setting still gets it:
+  # without a window manager wine must draw window captions itself, or screenshots
+  # show bare client areas.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+    >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
+  # Nor is there one to confirm that a window was taken down: wine would wait two
+  # seconds for it each time a dialog or message box closes.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >>"$dir/wineboot.log" 2>&1 9>&- </dev/null
 }
 
 stop() {
