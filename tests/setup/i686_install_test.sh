@@ -31,7 +31,8 @@ registered_before=no
 # 32-bit wine runs in a process group of its own (setsid), ended as a whole.
 setup_group=
 restore() {
-  [ -n "$setup_group" ] && kill -9 -- "-$setup_group" 2>/dev/null
+  # The group may be gone already: that must not become the case's exit status.
+  [ -n "$setup_group" ] && { kill -9 -- "-$setup_group" 2>/dev/null || true; }
   "$session" stop "$wine_dir" >/dev/null 2>&1
   # Undone when made here: while it stands, new 64-bit prefixes cannot be made.
   [ "$registered_before" = no ] && "$source_dir/scripts/qemu-i386-binfmt.sh" remove
@@ -45,7 +46,9 @@ eval "$("$session" env "$wine_dir")"
 
 ui() { /usr/lib/wine/wine64 "$uidriver" "$@" </dev/null; }
 cp "$setup_file" "$scratch/TesivoSetup.exe"
-( cd "$scratch" && exec setsid /usr/lib/wine/wine TesivoSetup.exe </dev/null >"$scratch/setup.log" 2>&1 ) &
+# Wine's error lines go into its log, to tell afterwards how an early end came about.
+( cd "$scratch" && WINEDEBUG=fixme-all,err+all exec setsid /usr/lib/wine/wine TesivoSetup.exe \
+    </dev/null >"$scratch/setup.log" 2>&1 ) &
 setup_group=$!
 
 # Printed with escapes: C:\\Program Files\\... stands for C:\Program Files\...
@@ -106,6 +109,24 @@ if [ -z "$unpacked_at" ] && ! unpacked; then
 fi
 if kill -0 "$setup_group" 2>/dev/null; then
   echo "note: the setup was still running 90 s after unpacking; ended it"
+else
+  # Ended by itself. Under emulation wineserver may have to finish a process that
+  # has called ExitProcess with SIGKILL (it allows a second for the exit), so a
+  # kill is no verdict; wine's report of an unhandled exception is.
+  status=0
+  wait "$setup_group" 2>/dev/null || status=$?
+  setup_group=
+  echo "note: the setup ended with status $status"
+  if grep -q "Unhandled" "$scratch/setup.log"; then
+    echo "FAIL: the setup crashed; the end of its log:"
+    failed=1
+  elif [ "$status" -eq 0 ] && [ "${#messages[@]}" -eq 0 ]; then
+    echo "FAIL: the setup finished without its success message; the end of its log:"
+    failed=1
+  elif [ "${#messages[@]}" -eq 0 ]; then
+    echo "note: the setup showed no message before it ended; the end of its log:"
+  fi
+  if [ "$failed" -ne 0 ] || [ "${#messages[@]}" -eq 0 ]; then tail -n 20 "$scratch/setup.log"; fi
 fi
 [ "$failed" -eq 0 ] && echo "ok: the 32-bit setup unpacked every file of the sample payload intact"
 exit "$failed"
